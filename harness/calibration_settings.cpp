@@ -1,0 +1,72 @@
+#include "calibration_settings.h"
+
+#include <cstdio>
+
+#include "fatal.h"
+#include "input_error.h"
+#include "text.h"
+
+namespace {
+
+int LeadingIntOfLine(LineCursor& lines, const std::string& path, long lineNo, const char* field) {
+  std::string_view line;
+  int value = 0;
+  if (!lines.Next(line) || !ParseLeadingInt(line, value))
+    throw InputError(path, lineNo, std::string("expected an integer (") + field + ")");
+  return value;
+}
+
+// The column offsets: integers each followed by a comma, spread over lines in any way.
+void ParseFluxColumns(std::string_view text, long firstLine, const std::string& path,
+                      CalibrationSettings& s) {
+  s.fluxColumns = IntVector(s.nflux);
+  size_t pos = 0;
+  long lineNo = firstLine;
+  for (int i = 0; i < s.nflux; ++i) {
+    while (pos < text.size() && (IsBlank(text[pos]) || text[pos] == '\r' || text[pos] == '\n'))
+      if (text[pos++] == '\n') ++lineNo;
+    std::string what = "column offset " + std::to_string(i + 1) + " of " + std::to_string(s.nflux);
+    if (pos >= text.size())
+      throw InputError(path, lineNo, "file ends before " + what + " was read");
+    size_t used = 0;
+    int value = 0;
+    if (!ParseLeadingInt(text.substr(pos), value, &used))
+      throw InputError(path, lineNo, "expected an integer as " + what);
+    if (value < (i == 0 ? 1 : 0))
+      throw InputError(path, lineNo,
+                       what + " must be at least " + (i == 0 ? "1" : "0") + ", found " +
+                           std::to_string(value));
+    s.fluxColumns[i] = value;
+    pos += used;
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    if (pos < text.size() && text[pos] == ',') ++pos;
+  }
+}
+
+}  // namespace
+
+void ParseCalibrationSettings(std::string_view text, const std::string& path,
+                              CalibrationSettings& s) {
+  s.nparam = 20;
+  LineCursor lines(text);
+  s.nflux = LeadingIntOfLine(lines, path, 1, "number of fluxes");
+  s.spareSetting = LeadingIntOfLine(lines, path, 2, "line 2 setting");
+  s.nsteps = LeadingIntOfLine(lines, path, 3, "number of time steps");
+  s.objectiveKind = LeadingIntOfLine(lines, path, 4, "objective function");
+  s.obsThreshold = LeadingIntOfLine(lines, path, 5, "observation threshold");
+  if (s.nflux < 0) throw InputError(path, 1, "the number of fluxes must not be negative");
+  if (s.nsteps < 0) throw InputError(path, 3, "the number of time steps must not be negative");
+  std::string_view line;
+  if (!lines.Next(line) && s.nflux > 0)
+    throw InputError(path, 6, "file ends before the flux column offsets");
+  // Everything from line 7 on, as one stream of values.
+  ParseFluxColumns(lines.Rest(), 7, path, s);
+}
+
+void ReadCalibrationSettings(CalibrationSettings& settings, const RunFiles& files) {
+  std::string text;
+  if (!ReadFileText(files.calibrationSettingsFile, text))
+    FailWithBanner("Error opening observed moscem_param.txt \n");
+  ParseCalibrationSettings(text, files.calibrationSettingsFile, settings);
+  if (settings.nflux == 0) std::printf("nflux must be greater than 0, fix moscem_param.txt \n");
+}

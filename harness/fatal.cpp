@@ -1,0 +1,39 @@
+#include "fatal.h"
+
+#include <cstdlib>
+
+[[noreturn]] static void ExitProcess1() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::exit(1);
+}
+
+void FatalError(const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", message.c_str());
+  std::fputs("...now exiting to system...\n", stderr);
+  ExitProcess1();
+}
+
+void FailWithBanner(const std::string& message) {
+  const std::string dashes(60, '-');
+  std::printf("\n\n\n %s \n", dashes.c_str());
+  std::printf("%s\n", std::string(55, ' ').c_str());
+  std::fflush(stdout);
+  std::fputs(message.c_str(), stderr);
+  std::fflush(stderr);
+  std::printf("%s\n", std::string(66, ' ').c_str());
+  std::printf(" %s \n\n\n", dashes.c_str());
+  ExitProcess1();
+}
+
+File OpenFileOrDie(const std::string& path, const char* mode) {
+  File file(std::fopen(path.c_str(), mode));
+  if (!file) FatalError("Can not open file: " + path + "\n");
+  return file;
+}
+
+void WriteAll(FILE* file, const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fflush(file);
+}

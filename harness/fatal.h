@@ -1,0 +1,25 @@
+#pragma once
+// The two ways a model-driving program stops, and the open-or-stop helper.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+// Writes "message\n" and "...now exiting to system...\n" to standard error, exit status 1.
+[[noreturn]] void FatalError(const std::string& message);
+
+// The framed stop: frame lines on standard output, the message (printed as
+// given) on standard error, exit status 1.
+[[noreturn]] void FailWithBanner(const std::string& message);
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+// Opens `path` with `mode` ("r" or "w", text mode) or stops through FatalError
+// with "Can not open file: PATH\n".
+File OpenFileOrDie(const std::string& path, const char* mode);
+
+// Writes all of `text` to `file`, and flushes it.
+void WriteAll(FILE* file, const std::string& text);

@@ -1,0 +1,100 @@
+#include "model_run.h"
+
+#include <cstdio>
+
+#include "fatal.h"
+#include "streamflow.h"
+#include "text.h"
+
+ParameterScaling ScalingForSet(const std::vector<int>& optimised, const ParameterSet& set) {
+  ParameterScaling scaling;
+  for (int m : optimised)
+    if (const AdjustableParameter* p = FindParameter(m)) scaling.factors.emplace_back(p, set[m - 1]);
+  return scaling;
+}
+
+static std::string ReadOrBanner(const std::string& path, const char* conventionalName) {
+  std::string text;
+  if (!ReadFileText(path, text))
+    FailWithBanner(std::string("     Error opening '") + conventionalName + "' file \n");
+  return text;
+}
+
+ModelChoice ReadModelChoiceFile(const RunFiles& files) {
+  return ParseModelChoice(ReadOrBanner(files.modelChoiceFile, "whichModel.txt"), files.modelChoiceFile);
+}
+
+void ReadSourceRecords(const RunFiles& files, int nsub, std::vector<SubbasinRecord>& subbasins,
+                       std::vector<ReachRecord>& reaches) {
+  std::string basinText = ReadOrBanner(files.basinOriginalFile, "basin_original.txt");
+  std::string riverText = ReadOrBanner(files.riverOriginalFile, "river_original.txt");
+  subbasins = ParseBasinRows(basinText, files.basinOriginalFile, nsub);
+  reaches = ParseReachRows(riverText, files.riverOriginalFile, nsub);
+}
+
+static File CreateOrBanner(const std::string& path, const char* conventionalName) {
+  File file(std::fopen(path.c_str(), "w"));
+  if (!file) FailWithBanner(std::string("     Error opening '") + conventionalName + "' file \n");
+  return file;
+}
+
+void WriteModelInputFiles(const RunFiles& files, std::vector<SubbasinRecord>& subbasins,
+                          std::vector<ReachRecord>& reaches, const ParameterScaling& scaling,
+                          const ModelChoice& choice) {
+  File basinFile = CreateOrBanner(files.basinFile, "basin.txt");
+  File riverFile = CreateOrBanner(files.riverFile, "river.txt");
+  File choiceFile = CreateOrBanner(files.modelChoiceFile, "whichModel.txt");
+  std::string basinText = kBasinHeader, riverText = kRiverHeader;
+  basinText.reserve(subbasins.size() * 96 + 160);
+  riverText.reserve(reaches.size() * 96 + 160);
+  for (size_t i = 0; i < subbasins.size(); ++i) {
+    for (const auto& [parameter, multiplier] : scaling.factors)
+      ScaleParameter(*parameter, multiplier, subbasins[i], reaches[i]);
+    if (scaling.aridityOverride != 0) subbasins[i].aridity = scaling.aridityOverride;
+    AppendBasinLine(basinText, subbasins[i]);
+    AppendReachLine(riverText, reaches[i]);
+  }
+  WriteAll(basinFile.get(), basinText);
+  WriteAll(riverFile.get(), riverText);
+  WriteAll(choiceFile.get(), kModelChoiceHeader + ModelChoiceLines(choice));
+}
+
+void WriteModelFiles(int& balanceModel, int& routingModel, const ParameterSet& set,
+                     CalibrationSettings& settings, const RunFiles& files) {
+  std::string table = ReadOrBanner(files.parameterTableFile, "parameter.in");
+  std::vector<int> optimised = ParseParameterTable(table, files.parameterTableFile);
+  ModelChoice choice = ReadModelChoiceFile(files);
+  balanceModel = choice.balanceModel;
+  routingModel = choice.routingModel;
+  ReadSourceRecords(files, settings.nsub, settings.subbasins, settings.reaches);
+  WriteModelInputFiles(files, settings.subbasins, settings.reaches, ScalingForSet(optimised, set), choice);
+}
+
+void CallModel(const ModelEntryPoints& entries, const ModelChoice& choice, int& modelStatus) {
+  ModelEntryPoint balance = choice.balanceModel == 1   ? entries.oneLayerBalance
+                            : choice.balanceModel == 2 ? entries.twoLayerBalance
+                                                       : nullptr;
+  ModelEntryPoint routing = choice.routingModel == 1   ? entries.diffusionRoute
+                            : choice.routingModel == 2 ? entries.cungeRoute
+                            : choice.routingModel == 3 ? entries.lagRoute
+                                                       : nullptr;
+  if (!balance)
+    FailWithBanner("     Error in 'whichModel.txt': water balance model " +
+                   std::to_string(choice.balanceModel) + " is not 1 or 2 \n");
+  if (!routing)
+    FailWithBanner("     Error in 'whichModel.txt': routing model " +
+                   std::to_string(choice.routingModel) + " is not 1, 2 or 3 \n");
+  // A model that writes no flows must not be scored on the previous run's file.
+  std::remove(kStreamflowFile);
+  std::fflush(stdout);
+  balance("balfiles.txt", 14, &modelStatus);
+  routing("routfiles.txt", 14, &modelStatus);
+}
+
+int RunModelOnce(CalibrationSettings& settings, const ParameterSet& set, DoubleMatrix& simulated,
+                 int& balanceModel, int& routingModel, const RunFiles& files,
+                 const ModelEntryPoints& entries, int& modelStatus) {
+  WriteModelFiles(balanceModel, routingModel, set, settings, files);
+  CallModel(entries, ModelChoice{balanceModel, routingModel}, modelStatus);
+  return ReadSimulatedFlows(settings, simulated);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Number formatting that gives the same bytes as glibc's printf on every
+// platform, without the cost of a format-string interpreter in hot loops.
+
+#include <string>
+
+void AppendInt(std::string& out, long long value);                 // "%d"
+void AppendFixed(std::string& out, double value, int precision);   // "%.Nf"
+// "%W.PE" (upper) or "%W.Pe": exponent of at least two digits.
+void AppendScientific(std::string& out, double value, int precision, int width, bool upper);
+// "%g" with six significant digits, no padding.
+void AppendGeneral(std::string& out, double value);
+
+// printf into a std::string, for the few formats that are not on a hot path.
+std::string FormatString(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;

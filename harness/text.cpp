@@ -1,0 +1,91 @@
+#include "text.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+
+bool ReadFileText(const std::string& path, std::string& text) {
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) return false;
+  text.clear();
+  char chunk[1 << 16];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, got);
+  return true;
+}
+
+bool LineCursor::Next(std::string_view& line) {
+  if (pos_ >= text_.size()) return false;
+  size_t end = text_.find('\n', pos_);
+  size_t next = end == std::string_view::npos ? text_.size() : end + 1;
+  if (end == std::string_view::npos) end = text_.size();
+  size_t stop = end;
+  if (stop > pos_ && text_[stop - 1] == '\r') --stop;
+  line = text_.substr(pos_, stop - pos_);
+  pos_ = next;
+  ++lineNumber_;
+  return true;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view TrimBlanks(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsSpace(s[b])) ++b;
+  while (e > b && IsSpace(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+bool IsBlankLine(std::string_view s) { return TrimBlanks(s).empty(); }
+
+bool ParseLeadingInt(std::string_view s, int& value, size_t* used) {
+  size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  size_t digits = i;
+  long long v = 0;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+    v = v * 10 + (s[i++] - '0');
+    if (v > static_cast<long long>(std::numeric_limits<int>::max()) + 1) return false;
+  }
+  if (i == digits) return false;
+  if (negative) v = -v;
+  if (v > std::numeric_limits<int>::max()) return false;
+  value = static_cast<int>(v);
+  if (used) *used = i;
+  return true;
+}
+
+template <typename T>
+static bool ParseRealPrefixT(std::string_view s, T& value, size_t* used) {
+  size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  // from_chars takes no sign of its own here, so "+-1" and "--1" are refused.
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) return false;
+  T v{};
+  auto result = std::from_chars(s.data() + i, s.data() + s.size(), v, std::chars_format::general);
+  if (result.ec == std::errc::invalid_argument) return false;
+  if (result.ec == std::errc::result_out_of_range) {
+    // Rare: let strtod give its usual answer (infinity or zero) for the same text.
+    std::string digits(s.data() + i, static_cast<size_t>(result.ptr - (s.data() + i)));
+    v = static_cast<T>(std::strtod(digits.c_str(), nullptr));
+  }
+  value = negative ? -v : v;
+  if (used) *used = static_cast<size_t>(result.ptr - s.data());
+  return true;
+}
+
+bool ParseRealPrefix(std::string_view s, double& value, size_t* used) {
+  return ParseRealPrefixT(s, value, used);
+}
+
+bool ParseFloatPrefix(std::string_view s, float& value, size_t* used) {
+  return ParseRealPrefixT(s, value, used);
+}
