@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "text.h"
+
 [[noreturn]] static void ExitProcess1() {
   std::fflush(stdout);
   std::fflush(stderr);
@@ -31,6 +33,12 @@ File OpenFileOrDie(const std::string& path, const char* mode) {
   File file(std::fopen(path.c_str(), mode));
   if (!file) FatalError("Can not open file: " + path + "\n");
   return file;
+}
+
+std::string ReadFileOrDie(const std::string& path) {
+  std::string text;
+  if (!ReadFileText(path, text)) FatalError("Can not open file: " + path + "\n");
+  return text;
 }
 
 void WriteAll(FILE* file, const std::string& text) {

@@ -21,5 +21,8 @@ using File = std::unique_ptr<FILE, FileCloser>;
 // with "Can not open file: PATH\n".
 File OpenFileOrDie(const std::string& path, const char* mode);
 
+// The whole text of `path`, or the stop of OpenFileOrDie when it cannot be read.
+std::string ReadFileOrDie(const std::string& path);
+
 // Writes all of `text` to `file`, and flushes it.
 void WriteAll(FILE* file, const std::string& text);

@@ -1,0 +1,108 @@
+#include "ensemble_driver.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "ensemble_inputs.h"
+#include "ensemble_results.h"
+#include "fatal.h"
+#include "model_run.h"
+#include "objectives.h"
+#include "subbasin_count.h"
+#include "text.h"
+
+EnsembleResults AllocateEnsembleResults(const CalibrationSettings& s) {
+  EnsembleResults r;
+  r.observed = DoubleMatrix(s.nsteps, s.nflux);
+  r.simulated = DoubleMatrix(s.nsteps, s.nflux);
+  r.multipliers = DoubleVector(s.nparam);
+  r.objectives = DoubleVector(s.nflux);
+  r.upperBound = DoubleMatrix(s.nsteps, s.nflux);
+  r.lowerBound = DoubleMatrix(s.nsteps, s.nflux);
+  r.average = DoubleMatrix(s.nsteps, s.nflux);
+  r.runTable = DoubleMatrix(s.nruns, s.nflux + s.nparam);
+  r.finalStatistics = DoubleMatrix(6, s.nflux);
+  r.upperBound.Fill(-1.0e12);
+  r.lowerBound.Fill(1.0e12);
+  return r;
+}
+
+void UpdateBoundsAndAverage(const CalibrationSettings& s, EnsembleResults& r) {
+  for (int t = 0; t < s.nsteps; ++t) {
+    const double* flow = r.simulated[t];
+    double* upper = r.upperBound[t];
+    double* lower = r.lowerBound[t];
+    double* mean = r.average[t];
+    for (int j = 0; j < s.nflux; ++j) {
+      if (flow[j] >= upper[j]) upper[j] = flow[j];
+      if (flow[j] <= lower[j]) lower[j] = flow[j];
+      mean[j] += flow[j] / s.nruns;
+    }
+  }
+}
+
+void SortRunTable(DoubleMatrix& runTable, int nruns) {
+  const std::ptrdiff_t width = runTable.columns();
+  for (int i = 0; i < nruns; ++i) {
+    int smallest = i;
+    for (int j = i + 1; j < nruns; ++j)
+      if (runTable[j][0] < runTable[smallest][0]) smallest = j;
+    std::swap_ranges(runTable[i], runTable[i] + width, runTable[smallest]);
+  }
+}
+
+int MiddleRankIndex(int nruns) { return (nruns + 1) / 2 - 1; }
+
+namespace {
+
+void PrintObjectives(const double* values, int nflux) {
+  for (int j = 0; j < nflux; ++j) std::printf("OF Flux %2d = %6.3f\n", j + 1, values[j]);
+}
+
+}  // namespace
+
+void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntryPoints& entries) {
+  int balanceModel = 0, routingModel = 0, modelStatus = 0;
+  std::printf("\n##### Make %4d model runs for boundary and average time series ####\n", s.nruns);
+  EnsembleResults r = AllocateEnsembleResults(s);
+  s.nsub = ReadSubbasinCount(files.subbasinCountFile);
+  s.subbasins.assign(static_cast<size_t>(s.nsub), SubbasinRecord{});
+  s.reaches.assign(static_cast<size_t>(s.nsub), ReachRecord{});
+  ParseObservedSeries(ReadFileOrDie(files.observedFlowFile), files.observedFlowFile, s.nsteps, s.nflux,
+                      r.observed);
+  // Both lists are read once, so that a short list is refused before hours of runs.
+  DoubleMatrix sets = ParseRunList(ReadFileOrDie(files.parameterSetFile), files.parameterSetFile,
+                                   s.nruns, s.nparam, "multipliers");
+  DoubleMatrix listedObjectives = ParseRunList(ReadFileOrDie(files.objectiveFile), files.objectiveFile,
+                                               s.nruns, s.nflux, "objective values");
+  std::time_t start = std::time(nullptr);
+  std::printf("------------------------------------------------------------------\n");
+  for (int k = 1; k <= s.nruns; ++k) {
+    std::printf("%5d   of  %5d  runs:\n", k, s.nruns);
+    s.runIndex = k;
+    std::copy(sets[k - 1], sets[k - 1] + s.nparam, r.multipliers.data());
+    std::copy(listedObjectives[k - 1], listedObjectives[k - 1] + s.nflux, r.objectives.data());
+    RunModelOnce(s, r.multipliers, r.simulated, balanceModel, routingModel, files, entries, modelStatus);
+    EvaluateObjective(s, r.simulated, r.observed, r.objectives);
+    PrintObjectives(r.objectives.data(), s.nflux);
+    std::printf("\n\n");
+    UpdateBoundsAndAverage(s, r);
+    double* row = r.runTable[k - 1];
+    std::copy(r.objectives.data(), r.objectives.data() + s.nflux, row);
+    std::copy(r.multipliers.data(), r.multipliers.data() + s.nparam, row + s.nflux);
+  }
+  SortRunTable(r.runTable, s.nruns);
+  const double* selected = r.runTable[MiddleRankIndex(s.nruns)];
+  std::copy(selected + s.nflux, selected + s.nflux + s.nparam, r.multipliers.data());
+  std::printf("\n###### Make a single model run for time series with an optimal parameter set ######\n");
+  RunModelOnce(s, r.multipliers, r.simulated, balanceModel, routingModel, files, entries, modelStatus);
+  EvaluateFinalRun(s, r.simulated, r.observed, r.finalStatistics);
+  PrintObjectives(selected, s.nflux);
+  std::printf("\n");
+  WriteEnsembleResults(s, r, files);
+  double elapsed = std::difftime(std::time(nullptr), start);
+  std::printf("\nCompleted in %10.4g SECONDS. Free memory.\n", elapsed);
+  std::printf("---------------------------------------------------\n\n");
+  std::fflush(stdout);
+}
