@@ -44,9 +44,10 @@ void AppendScientific(std::string& out, double value, int precision, int width, 
 }
 
 void AppendGeneral(std::string& out, double value) {
+  if (!std::isfinite(value)) return AppendNonFinite(out, value, false);
   char buf[32];
-  int n = std::snprintf(buf, sizeof buf, "%g", value);
-  out.append(buf, static_cast<size_t>(n));
+  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
+  out.append(buf, r.ptr);
 }
 
 std::string FormatString(const char* format, ...) {

@@ -29,6 +29,44 @@ bool LineCursor::Next(std::string_view& line) {
   return true;
 }
 
+bool FileLineReader::Fill() {
+  if (eof_) return false;
+  buffer_.erase(0, pos_);
+  pos_ = 0;
+  size_t old = buffer_.size();
+  const size_t block = 1 << 20;
+  buffer_.resize(old + block);
+  size_t got = std::fread(&buffer_[old], 1, block, file_);
+  buffer_.resize(old + got);
+  if (got == 0) eof_ = true;
+  return got > 0;
+}
+
+bool FileLineReader::Next(std::string_view& line) {
+  size_t searchFrom = pos_;
+  while (true) {
+    size_t nl = buffer_.find('\n', searchFrom);
+    if (nl != std::string::npos) {
+      size_t stop = nl;
+      if (stop > pos_ && buffer_[stop - 1] == '\r') --stop;
+      line = std::string_view(buffer_).substr(pos_, stop - pos_);
+      pos_ = nl + 1;
+      ++lineNumber_;
+      return true;
+    }
+    searchFrom = buffer_.size() - pos_;  // offset of the unsearched part after Fill
+    if (!Fill()) break;
+    // Fill moved the pending text to the front of the buffer.
+  }
+  if (pos_ >= buffer_.size()) return false;
+  size_t stop = buffer_.size();
+  if (stop > pos_ && buffer_[stop - 1] == '\r') --stop;
+  line = std::string_view(buffer_).substr(pos_, stop - pos_);
+  pos_ = buffer_.size();
+  ++lineNumber_;
+  return true;
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

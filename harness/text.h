@@ -3,6 +3,7 @@
 // line splitting without any length limit (CR LF and LF both end a line) and
 // the number rules that the file formats use.
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,24 @@ class LineCursor {
  private:
   std::string_view text_;
   size_t pos_ = 0;
+  long lineNumber_ = 0;
+};
+
+// Reads the lines of an open file in large blocks, so that memory stays at
+// one block however long the file is. Lines have no length limit.
+class FileLineReader {
+ public:
+  explicit FileLineReader(FILE* file) : file_(file) {}
+  // False at the end of the file. The view is valid until the next call.
+  bool Next(std::string_view& line);
+  long LineNumber() const { return lineNumber_; }
+
+ private:
+  bool Fill();
+  FILE* file_;
+  std::string buffer_;
+  size_t pos_ = 0;
+  bool eof_ = false;
   long lineNumber_ = 0;
 };
 

@@ -1,0 +1,26 @@
+#pragma once
+// The run log "logfilestats.txt": emptied at start, flushed after every line,
+// so that it is complete however the run ends.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+struct StreamCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using OwnedStream = std::unique_ptr<FILE, StreamCloser>;
+
+struct RunLog {
+  OwnedStream file;  // empty when the log could not be created: its text is then lost
+};
+
+// Opens (truncating) the log; a log that cannot be created gives one warning
+// on standard error and the run goes on without it.
+void openRunLog(RunLog& log, const std::string& path);
+
+// Writes `text` and a line end, then flushes.
+void writeLogLine(RunLog& log, const std::string& text);
+
+// Writes `text` as it is (no line end), then flushes.
+void writeLogText(RunLog& log, const std::string& text);

@@ -1,0 +1,32 @@
+#pragma once
+// The settings of Calvor, read from "statsparam.txt": ten lines, one value each.
+
+#include <string>
+#include <string_view>
+
+#include "run_log.h"
+
+enum StatOperation { MEAN = 0, MEDIAN = 1, MAX = 2 };
+
+struct StatsSettings {
+  int startYear = 0;
+  int startMonth = 0;   // 1 to 12: month of the first record
+  int startDay = 0;     // 1 to 31: day of the first record
+  int endYear = 0;      // last year written to the annual file
+  int recordCount = 0;  // daily records the walk consumes
+  int fieldCount = 0;   // value columns used from every record
+  StatOperation operation = MEAN;
+  std::string inputFileName;
+  std::string monthlyFileName;
+  std::string annualFileName;
+};
+
+// Parses the ten lines; throws InputError naming the line and field.
+StatsSettings parseSettings(std::string_view text, const std::string& path);
+
+// The eight echo lines that the run log shows for the settings.
+std::string settingsEcho(const StatsSettings& settings);
+
+// Reads the settings file and writes the echo block to the log. A file that
+// cannot be opened throws std::runtime_error "Error opening file PATH".
+StatsSettings readSettings(const std::string& path, RunLog& log);
