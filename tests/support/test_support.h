@@ -1,0 +1,57 @@
+#pragma once
+// Helpers shared by the test suites: scoped temporary directories, file
+// reading and writing, and running code or programs in a child process with
+// their output captured.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace testing_support {
+
+// A fresh directory under the system's temporary folder, removed with
+// everything in it when the object goes out of scope, even after a failure.
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Makes `dir` the working directory until the object goes out of scope.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const std::filesystem::path& dir);
+  ~ScopedWorkingDirectory();
+
+ private:
+  std::filesystem::path previous_;
+};
+
+void WriteFile(const std::filesystem::path& path, const std::string& text);
+std::string ReadFile(const std::filesystem::path& path);
+
+struct Outcome {
+  int status = -1;  // exit status, or -1 when the process did not exit normally
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// Runs `body` in a forked child with standard output and error captured; the
+// child exits 0 when `body` returns.
+Outcome RunInChild(const std::function<void()>& body);
+
+// Runs `program` with `arguments` (already quoted as needed) in `dir`.
+Outcome RunProgram(const std::filesystem::path& dir, const std::string& program,
+                   const std::string& arguments = "");
+
+// Copies the test model library into `dir` as "fluvex.dll".
+void InstallModel(const std::filesystem::path& dir, const std::string& library);
+
+}  // namespace testing_support
