@@ -7,7 +7,22 @@
 #include <functional>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "input_error.h"
+
 namespace testing_support {
+
+// Expects `f` to throw an InputError whose message is exactly `message`.
+template <typename F>
+void ExpectInputError(F&& f, const std::string& message) {
+  try {
+    f();
+    ADD_FAILURE() << "no error, expected: " << message;
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()), message);
+  }
+}
 
 // A fresh directory under the system's temporary folder, removed with
 // everything in it when the object goes out of scope, even after a failure.
