@@ -1,0 +1,123 @@
+// oat-sensitivity end to end, in temporary working directories with the test model.
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace {
+
+using namespace testing_support;
+
+struct OatFixture {
+  ScopedTempDir dir;
+  OatFixture() {
+    InstallModel(dir.path(), TEST_MODEL_PATH);
+    WriteFile(dir / "basin_original.txt",
+              "h\n1,100.0,150.0,2,0.500,212.0,4.0,0.0850,35.0,68.0,0.03,0.040,0.80,0.30,2\n"
+              "2,200.0,120.0,3,1.200,158.0,3.0,0.1200,28.0,72.0,0.05,0.030,0.78,0.35,2\n");
+    WriteFile(dir / "river_original.txt",
+              "h\n1,212.0,212.0,0.0042,28.5,2,0.045,0.0,0.1,0,0,0,1.2,800.0,12.0,8.0,1\n"
+              "2,158.0,370.0,0.0051,22.0,0,0.040,0.0,0.1,0,0,1,1.4,650.0,10.0,6.0,1\n");
+    WriteFile(dir / "whichModel.txt", "x\n1\n3\n");
+    WriteFile(dir / "balparam.txt", "title\n3 days\nx\nx\n2 subbasins\n");
+    WriteFile(dir / "moscem_param.txt", "1\n1\n3\n1\n0\ncolumns\n1,\n");
+    std::string range = "Lower,Upper\n50,400\n";
+    for (int p = 2; p <= 20; ++p) range += "0.5, 3  parameter " + std::to_string(p) + "\n";
+    WriteFile(dir / "range.txt", range);
+    WriteFile(dir / "streamflow.source", "Day Q1\n1 10\n2 20\n3 -5\n");
+  }
+  Outcome Run() const { return RunProgram(dir.path(), OAT_SENSITIVITY_PATH); }
+  std::string Read(const std::string& name) const { return ReadFile(dir / name); }
+};
+
+std::string Line(const std::string& text, int number) {
+  size_t start = 0;
+  for (int i = 1; i < number; ++i) start = text.find('\n', start) + 1;
+  return text.substr(start, text.find('\n', start) - start);
+}
+
+long Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
+
+TEST(OatSensitivity, RunsFourHundredSingleParameterRuns) {
+  OatFixture f;
+  Outcome o = f.Run();
+  ASSERT_EQ(o.status, 0) << o.err;
+  std::string oat = f.Read("OAT.txt"), sens = f.Read("SensAnalysis.txt"), summary = f.Read("SArunOutput.txt");
+  EXPECT_EQ(Lines(oat), 401);
+  EXPECT_EQ(Lines(sens), 401);
+  EXPECT_EQ(Lines(summary), 21);
+  EXPECT_EQ(Line(oat, 1), "whichParam, OAT Parameter Value");
+  EXPECT_EQ(Line(oat, 2), "1,0.5000");
+  EXPECT_EQ(Line(oat, 22), "1,0.6000");   // parameter 1 again, at fraction 0.05
+  EXPECT_EQ(Line(oat, 122), "1,1.1000");  // data row 121: fraction 0.3
+  EXPECT_EQ(Line(oat, 142), "1,1.3000");  // data row 141: fraction 0.4, no 0.35 between
+  for (int row = 1; row <= 400; ++row) {
+    std::string o_row = Line(oat, row + 1), s_row = Line(sens, row + 1);
+    ASSERT_EQ(s_row.substr(0, o_row.size() + 1), o_row + ",") << row;
+  }
+  EXPECT_EQ(Line(sens, 1), "whichParam, OAT Parameter Value, max_mod, mean_mod, stddev ");
+  EXPECT_EQ(Line(sens, 2), "1,0.5000,10.000,7.500,3.536");
+  EXPECT_EQ(Line(summary, 1), "whichParam, max_mod, mean_mod, stddev ");
+  EXPECT_EQ(Line(summary, 2), "1,0.075,0.056,0.027");
+  for (int p = 2; p <= 20; ++p) EXPECT_EQ(Line(summary, p + 1), std::to_string(p) + ",0.000,0.000,0.000");
+  EXPECT_EQ(Line(f.Read("parameter.in"), 2), "1,SoilWhc,1,0.500,2.000,0,SoilWHC is the soil water holding capacity (mm)");
+  EXPECT_EQ(Line(f.Read("parameter.in"), 4), "3,Texture,1,0.5,1.5,0,Texture is the soil texture (1:2:3)");
+  EXPECT_EQ(Lines(f.Read("parameter.in")), 21);
+  EXPECT_NE(o.err.find("OAT datasets successfully created -----------> 400 \n"), std::string::npos);
+  EXPECT_NE(o.err.find("OAT model runs successfully completed -----------> 400 \n"), std::string::npos);
+  EXPECT_NE(o.err.find("warning: parameter 17 (RivLoss): its smallest subbasin value is 0"), std::string::npos);
+  EXPECT_EQ(Line(f.Read("OAT.txt"), 18), "17,1.0000");
+}
+
+TEST(OatSensitivity, ABadRangeLineStopsWithTheFramedMessage) {
+  OatFixture f;
+  WriteFile(f.dir / "range.txt", "h\n50,400\n1 , , 2\n");
+  Outcome o = f.Run();
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "     range.txt:3: expected the lower and upper bound of parameter 2 (Depth) \n");
+  EXPECT_NE(o.out.find(" " + std::string(60, '-') + " \n"), std::string::npos);
+}
+
+TEST(OatSensitivity, InputProblemsNameTheFileAndLine) {
+  {
+    OatFixture f;
+    WriteFile(f.dir / "moscem_param.txt", "1\n1\n3\n1\n0\ncolumns\n0,\n");
+    Outcome o = f.Run();
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.substr(o.err.rfind('\n', o.err.size() - 2) + 1),
+              "moscem_param.txt:7: the station column must be at least 1, found 0\n");
+  }
+  {
+    OatFixture f;
+    WriteFile(f.dir / "streamflow.source", "Day Q1\n1 10\n");
+    Outcome o = f.Run();
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.substr(o.err.rfind('\n', o.err.size() - 2) + 1),
+              "streamflow.txt:3: expected 3 data lines, found 1\n");
+    EXPECT_EQ(Lines(f.Read("SensAnalysis.txt")), 1);
+  }
+  {
+    OatFixture f;
+    std::filesystem::create_directory(f.dir / "OAT.txt");
+    Outcome o = f.Run();
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "     Error opening 'OAT.txt' file \n");
+  }
+  {
+    OatFixture f;
+    std::filesystem::remove(f.dir / "range.txt");
+    EXPECT_EQ(f.Run().err, "     Error opening 'range.txt' file \n");
+  }
+}
+
+TEST(OatSensitivity, AMissingEntryPointIsAFailure) {
+  OatFixture f;
+  InstallModel(f.dir.path(), TEST_MODEL_WITHOUT_LAG_PATH);
+  Outcome o = f.Run();
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(f.Read("OAT.txt"), "<missing OAT.txt>");
+}
+
+}  // namespace
