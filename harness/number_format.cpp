@@ -25,6 +25,28 @@ void AppendFixed(std::string& out, double value, int precision) {
   out.append(buf, r.ptr);
 }
 
+// A float has 24 significant bits and 10^4 needs 14, so below 1e9 the scaled
+// value is exact in double: rounding it half-to-even is exactly what printf
+// does with the decimal expansion of the binary value.
+void AppendFixedFloat(std::string& out, float value, int precision) {
+  static const double kScale[] = {1, 10, 100, 1000, 10000};
+  const double v = static_cast<double>(value);
+  if (!(std::fabs(v) < 1e9) || precision < 0 || precision > 4) return AppendFixed(out, v, precision);
+  const double scaled = std::nearbyint(std::fabs(v) * kScale[precision]);
+  unsigned long long units = static_cast<unsigned long long>(scaled);
+  if (std::signbit(v)) out += '-';
+  char digits[24];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + units % 10);
+    units /= 10;
+  } while (units > 0 || n <= precision);
+  for (int i = n - 1; i >= 0; --i) {
+    out += digits[i];
+    if (i == precision && precision > 0) out += '.';
+  }
+}
+
 void AppendScientific(std::string& out, double value, int precision, int width, bool upper) {
   char buf[64];
   char* end = buf;

@@ -6,6 +6,8 @@
 
 void AppendInt(std::string& out, long long value);                 // "%d"
 void AppendFixed(std::string& out, double value, int precision);   // "%.Nf"
+// "%.Nf" of a single-precision value widened to double, for N from 0 to 4.
+void AppendFixedFloat(std::string& out, float value, int precision);
 // "%W.PE" (upper) or "%W.Pe": exponent of at least two digits.
 void AppendScientific(std::string& out, double value, int precision, int width, bool upper);
 // "%g" with six significant digits, no padding.

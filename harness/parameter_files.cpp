@@ -128,7 +128,7 @@ void Put(std::string& out, int v) {
   out += ',';
 }
 void Put(std::string& out, float v, int precision) {
-  AppendFixed(out, static_cast<double>(v), precision);
+  AppendFixedFloat(out, v, precision);
   out += ',';
 }
 void EndLine(std::string& out) { out.back() = '\n'; }

@@ -3,9 +3,7 @@
 // "streamflow.source": the header and labels as they are, every number
 // multiplied by the first subbasin's Soilwhc in "basin.txt" divided by 100,
 // so that different parameter sets give different flows. Without
-// "streamflow.source" no flows are written. Built with TEST_MODEL_COPY_ONLY
-// the routing entries copy the source file unchanged and log nothing.
-// Built with TEST_MODEL_WITHOUT_LAGROUTE the LAGROUTE entry is missing.
+// "streamflow.source" no flows are written. Built with TEST_MODEL_WITHOUT_LAGROUTE the LAGROUTE entry is missing.
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,12 +20,8 @@
 namespace {
 
 void LogCall(const char* name) {
-#ifndef TEST_MODEL_COPY_ONLY
   std::ofstream log("model_calls.log", std::ios::app);
   log << name << '\n';
-#else
-  (void)name;
-#endif
 }
 
 double FlowFactor() {
@@ -42,9 +36,6 @@ double FlowFactor() {
 void WriteFlows() {
   std::ifstream source("streamflow.source", std::ios::binary);
   if (!source) return;
-#ifdef TEST_MODEL_COPY_ONLY
-  std::ofstream("streamflow.txt", std::ios::binary) << source.rdbuf();
-#else
   const double factor = FlowFactor();
   std::ofstream out("streamflow.txt");
   std::string line;
@@ -67,7 +58,6 @@ void WriteFlows() {
     }
     out << '\n';
   }
-#endif
 }
 
 }  // namespace

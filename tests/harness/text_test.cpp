@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -118,6 +119,22 @@ TEST(NumberFormat, MatchesPrintfByteForByte) {
   AppendInt(i, -2147483647 - 1);
   EXPECT_EQ(i, "-2147483648");
   EXPECT_EQ(FormatString("OF Flux %2d = %6.3f", 3, 1.23456), "OF Flux  3 =  1.235");
+}
+
+TEST(NumberFormat, SinglePrecisionFastPathMatchesPrintf) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> wide(-2e5f, 2e5f), narrow(-2.0f, 2.0f);
+  std::vector<float> values = {0.0f, -0.0f, 0.5f, 0.125f, 0.0625f, -0.05f, 2.675f, 1.0005f,
+                               99999.95f, 9.99999e8f, 1.5e9f, -3e12f, 0.04999f, 1e-6f};
+  for (int i = 0; i < 20000; ++i) values.push_back(i % 2 ? wide(random) : narrow(random));
+  for (float v : values) {
+    for (int precision = 0; precision <= 4; ++precision) {
+      std::string mine;
+      AppendFixedFloat(mine, v, precision);
+      std::string format = "%." + std::to_string(precision) + "f";
+      ASSERT_EQ(mine, Printf(format.c_str(), static_cast<double>(v))) << v << " " << precision;
+    }
+  }
 }
 
 TEST(InputError, ReadsPathLineWhat) {
