@@ -12,6 +12,7 @@
 #include "fatal.h"
 #include "model_run.h"
 #include "number_format.h"
+#include "objectives.h"
 #include "streamflow.h"
 #include "text.h"
 
@@ -103,10 +104,52 @@ void BenchWriting() {
   Report("  formatting and writing alone", static_cast<double>(written.size()), formatSeconds, floorSeconds);
 }
 
+// One ensemble run of 3,650 steps, 5 fluxes and 100 subbasins, piece by piece.
+void BenchEnsembleRunParts() {
+  const int steps = 3650, nsub = 100, fluxes = 5;
+  std::string flows = "Day";
+  for (int c = 1; c <= nsub; ++c) flows += " Q" + std::to_string(c);
+  flows += '\n';
+  for (int t = 1; t <= steps; ++t) {
+    flows += std::to_string(t) + ",";
+    for (int c = 1; c <= nsub; ++c) flows += FormatString(" %.3f,", (t * 7 + c * 13) % 10007 / 7.0);
+    flows += '\n';
+  }
+  Write(kStreamflowFile, flows);
+  std::string basin = "header\n", river = "header\n";
+  for (int i = 1; i <= nsub; ++i) {
+    basin += FormatString("%d,150.0,150.0,2,0.500,212.0,4.0,0.0850,35.0,68.0,0.03,0.040,0.80,0.30,2\n", i);
+    river += FormatString("%d,212.0,212.0,0.0042,28.5,%d,0.045,0.0,0.1,0,0,0,1.2,800.0,12.0,8.0,1\n", i, i + 1);
+  }
+  Write("basin_original.txt", basin);
+  Write("river_original.txt", river);
+  CalibrationSettings s;
+  s.nsub = nsub;
+  s.nsteps = steps;
+  s.nflux = fluxes;
+  s.objectiveKind = 1;
+  s.fluxColumns = IntVector(fluxes);
+  for (int i = 0; i < fluxes; ++i) s.fluxColumns[i] = i == 0 ? 1 : 24;
+  ParameterSet set(20);
+  for (int m = 0; m < 20; ++m) set[m] = 1.1;
+  DoubleMatrix simulated(steps, fluxes), observed(steps, fluxes);
+  observed.Fill(3.0);
+  DoubleVector objectives(fluxes);
+  int balance = 0, routing = 0;
+  RunFiles files;
+  double write = Seconds([&] { WriteModelFiles(balance, routing, set, s, files); }, 20);
+  double read = Seconds([&] { ReadSimulatedFlows(s, simulated); }, 20);
+  double score = Seconds([&] { EvaluateObjective(s, simulated, observed, objectives); }, 20);
+  std::printf("one ensemble run (100 subbasins, %zu bytes of flows): write model files %.3f ms, "
+              "read flows %.3f ms, score %.3f ms\n",
+              flows.size(), write * 1e3, read * 1e3, score * 1e3);
+}
+
 }  // namespace
 
 int main() {
   BenchReading();
   BenchWriting();
+  BenchEnsembleRunParts();
   return 0;
 }

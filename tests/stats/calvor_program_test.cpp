@@ -205,6 +205,16 @@ TEST(Calvor, BadSettingsAreRefusedWithTheLine) {
 TEST(Calvor, FilesThatCannotBeOpened) {
   {
     CalvorDir c;
+    c.Settings(2001, 1, 1, 2001, 31, 1, "Mean");
+    c.Daily(31, [](int) { return std::string("1,2"); });
+    std::filesystem::create_directory(c.dir / "logfilestats.txt");
+    Outcome o = c.Run();
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, "warning: cannot create the run log logfilestats.txt; the run goes on without it\n");
+    EXPECT_EQ(c.Read("monthly.csv"), "Date,A,B\n200101,1\n");
+  }
+  {
+    CalvorDir c;
     Outcome o = c.Run();
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, "Error opening file statsparam.txt\n");
