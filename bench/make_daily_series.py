@@ -4,7 +4,7 @@
     make_daily_series.py DIR RECORDS COLUMNS
 
 Records run from 1 January 1901; values have three decimals; about one value
-in a thousand is missing (an empty field).
+in a thousand is missing ("NA").
 """
 
 import datetime
@@ -27,7 +27,7 @@ def main():
             fields = []
             for _ in range(columns):
                 k += 7
-                fields.append("" if k % 1009 == 0 else pool[k % 9973])
+                fields.append("NA" if k % 1009 == 0 else pool[k % 9973])
             f.write((start + datetime.timedelta(days=r)).isoformat() + "," + ",".join(fields) + "\n")
     with open(os.path.join(out, "statsparam.txt"), "w") as f:
         f.write("1901\n1\n1\n%d\n%d\n%d\nMean\ndaily.csv\nmonthly.csv\nannual.csv\n" % (last.year, records, columns))

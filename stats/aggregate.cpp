@@ -34,6 +34,19 @@ struct PeriodAccumulator {
     ++count[f];
   }
 
+  // One day's values of every column; the operation is chosen once per day.
+  void addDay(const float* values, size_t width, StatOperation op) {
+    if (op == MEAN) {
+      for (size_t f = 0; f < width; ++f) {
+        if (std::isnan(values[f])) continue;
+        sum[f] += values[f];
+        ++count[f];
+      }
+    } else {
+      for (size_t f = 0; f < width; ++f) add(f, values[f], op);
+    }
+  }
+
   // The period's value of column f.
   float result(size_t f, StatOperation op) {
     if (count[f] == 0) return kNaN;
@@ -88,8 +101,7 @@ void aggregateSeries(const StatsSettings& s, const DailySeries& series, RunLog& 
       firstMonth = false;
       month.reset(width, op);
       for (; k < dim && r < s.recordCount; ++k, ++r) {
-        const float* values = series.row(static_cast<size_t>(r));
-        for (size_t f = 0; f < static_cast<size_t>(width); ++f) month.add(f, values[f], op);
+        month.addDay(series.row(static_cast<size_t>(r)), static_cast<size_t>(width), op);
       }
       if (op == MEAN) {
         writeLogLine(log, "Sum for the month " + std::to_string(j + 1) + "is ");

@@ -1,6 +1,5 @@
 #include "daily_series.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -18,21 +17,60 @@ float parseDailyValue(std::string_view field) {
   bool startsNumber = p < end && ((*p >= '0' && *p <= '9') ||
                                   (*p == '.' && p + 1 < end && p[1] >= '0' && p[1] <= '9'));
   double v = 0;
-  if (!startsNumber || std::from_chars(p, end, v).ec == std::errc::invalid_argument)
+  if (!startsNumber || !ParseRealPrefix(std::string_view(p, static_cast<size_t>(end - p)), v))
     return std::numeric_limits<float>::quiet_NaN();
   return static_cast<float>(negative ? -v : v);
 }
 
+namespace {
+
+const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Reads the field that starts at p, up to the next comma or the end, and
+// returns where it ends. Plain decimals of up to 15 significant digits are
+// converted here in one pass (mantissa / 10^decimals is then correctly
+// rounded, like any exact conversion); everything else goes through
+// parseDailyValue.
+const char* readField(const char* p, const char* end, float& value) {
+  const char* start = p;
+  while (p < end && (*p == ' ' || *p == '\t')) ++p;
+  bool negative = p < end && *p == '-';
+  if (p < end && (*p == '-' || *p == '+')) ++p;
+  unsigned long long mantissa = 0;
+  const char* digits = p;
+  while (p < end && static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+  long count = p - digits, decimals = 0;
+  if (p < end && *p == '.') {
+    const char* point = ++p;
+    while (p < end && static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    decimals = p - point;
+    count += decimals;
+  }
+  if (count > 0 && count <= 15 && (p == end || *p == ',')) {
+    double v = static_cast<double>(mantissa) / kPow10[decimals];
+    value = static_cast<float>(negative ? -v : v);
+    return p;
+  }
+  const void* comma = std::memchr(p, ',', static_cast<size_t>(end - p));
+  const char* stop = comma ? static_cast<const char*>(comma) : end;
+  value = parseDailyValue(std::string_view(start, static_cast<size_t>(stop - start)));
+  return stop;
+}
+
+}  // namespace
+
 void appendDailyRecord(std::string_view line, DailySeries& series) {
   const char* p = line.data();
   const char* end = p + line.size();
-  const void* comma = std::memchr(p, ',', line.size());
-  while (comma) {
-    p = static_cast<const char*>(comma) + 1;
-    if (p == end) break;  // a closing comma opens no field
-    comma = std::memchr(p, ',', static_cast<size_t>(end - p));
-    const char* stop = comma ? static_cast<const char*>(comma) : end;
-    series.values.push_back(parseDailyValue(std::string_view(p, static_cast<size_t>(stop - p))));
+  const void* comma = std::memchr(p, ',', line.size());  // the date field is skipped
+  if (comma) {
+    p = static_cast<const char*>(comma);
+    while (p < end && ++p < end) {  // p stood on a comma; a closing comma opens no field
+      float v;
+      p = readField(p, end, v);
+      series.values.push_back(v);
+    }
   }
   series.rowStart.push_back(series.values.size());
 }
@@ -53,6 +91,13 @@ void parseDailySeries(std::string_view text, DailySeries& series) {
 bool readDailySeries(const std::string& path, DailySeries& series) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) return false;
+  // Every value takes at least two characters ("1,"); a typical one six or more.
+  // Reserving for that spares the copies of a growing array on large files.
+  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+    long size = std::ftell(file.get());
+    if (size > 0) series.values.reserve(static_cast<size_t>(size) / 6);
+    std::rewind(file.get());
+  }
   FileLineReader lines(file.get());
   parseLines(lines, series);
   return true;

@@ -1,4 +1,6 @@
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <cstdio>
 #include <limits>
 #include <random>
@@ -84,6 +86,29 @@ TEST(NumberRules, RealPrefixIsTheLongestNumber) {
   float f = 0;
   EXPECT_TRUE(ParseFloatPrefix("0.1", f));
   EXPECT_EQ(f, 0.1f);
+}
+
+// The plain-decimal fast path must agree with the general conversion everywhere.
+TEST(NumberRules, PlainDecimalsReadExactlyLikeStrtod) {
+  std::mt19937_64 random(3);
+  char text[64];
+  for (int i = 0; i < 200000; ++i) {
+    int decimals = static_cast<int>(random() % 12);
+    double magnitude = std::pow(10.0, static_cast<double>(random() % 14) - 4);
+    std::snprintf(text, sizeof text, "%.*f", decimals,
+                  static_cast<double>(random() % 1000000007) / 1000000007.0 * magnitude);
+    double mine = 0;
+    size_t used = 0;
+    ASSERT_TRUE(ParseRealPrefix(text, mine, &used));
+    ASSERT_EQ(mine, std::strtod(text, nullptr)) << text;
+    ASSERT_EQ(used, std::strlen(text));
+  }
+  for (const char* t : {"0.1", "123456789012345.6", "0.30000000000000004", "9007199254740993",
+                        "1.7976931348623157", "5.", ".5x", "00000000000000000000001.25"}) {
+    double mine = 0;
+    ASSERT_TRUE(ParseRealPrefix(t, mine)) << t;
+    EXPECT_EQ(mine, std::strtod(t, nullptr)) << t;
+  }
 }
 
 std::string Printf(const char* format, double v) {
