@@ -14,32 +14,33 @@ struct Column {
   const char* header;
   int Record::*intField;
   float Record::*floatField;
+  int decimals;  // written with "%.Nf"; integer columns with "%d"
 };
 
 using B = SubbasinRecord;
 using R = ReachRecord;
 
 const Column<B> kBasinColumns[] = {
-    {"Basinid", &B::basinId, nullptr},          {"Soilwhc", nullptr, &B::soilWhc},
-    {"Soildepth", nullptr, &B::soilDepth},      {"Texture", &B::texture, nullptr},
-    {"Ks", nullptr, &B::ks},                    {"Area", nullptr, &B::area},
-    {"Interflowlag", nullptr, &B::interflowLag}, {"Hslope", nullptr, &B::hSlope},
-    {"Baseflowlag", nullptr, &B::baseflowLag},  {"Rcnumber", nullptr, &B::rcNumber},
-    {"Maxcover", nullptr, &B::maxCover},        {"Basinloss", nullptr, &B::basinLoss},
-    {"Pancoeff", nullptr, &B::panCoeff},        {"Topsoil", nullptr, &B::topSoil},
-    {"Aridity", &B::aridity, nullptr},
+    {"Basinid", &B::basinId, nullptr, 0},          {"Soilwhc", nullptr, &B::soilWhc, 1},
+    {"Soildepth", nullptr, &B::soilDepth, 1},      {"Texture", &B::texture, nullptr, 0},
+    {"Ks", nullptr, &B::ks, 3},                    {"Area", nullptr, &B::area, 1},
+    {"Interflowlag", nullptr, &B::interflowLag, 1}, {"Hslope", nullptr, &B::hSlope, 4},
+    {"Baseflowlag", nullptr, &B::baseflowLag, 1},  {"Rcnumber", nullptr, &B::rcNumber, 1},
+    {"Maxcover", nullptr, &B::maxCover, 2},        {"Basinloss", nullptr, &B::basinLoss, 3},
+    {"Pancoeff", nullptr, &B::panCoeff, 2},        {"Topsoil", nullptr, &B::topSoil, 2},
+    {"Aridity", &B::aridity, nullptr, 0},
 };
 
 const Column<R> kReachColumns[] = {
-    {"Basinid", &R::basinId, nullptr},        {"Area", nullptr, &R::area},
-    {"Uparea", nullptr, &R::upArea},          {"Rivslope", nullptr, &R::rivSlope},
-    {"Rivlength", nullptr, &R::rivLength},    {"Downid", &R::downId, nullptr},
-    {"Rivmanning", nullptr, &R::rivManning},  {"Rivloss", nullptr, &R::rivLoss},
-    {"Riverploss", nullptr, &R::riverPLoss},  {"Hasdam", &R::hasDam, nullptr},
-    {"Hasrating", &R::hasRating, nullptr},    {"Hasflowdata", &R::hasFlowData, nullptr},
-    {"Celerity", nullptr, &R::celerity},      {"Diffusion", nullptr, &R::diffusion},
-    {"Rivwidth", nullptr, &R::rivWidth},      {"Flowref", nullptr, &R::flowRef},
-    {"Runtype", &R::runType, nullptr},
+    {"Basinid", &R::basinId, nullptr, 0},        {"Area", nullptr, &R::area, 1},
+    {"Uparea", nullptr, &R::upArea, 1},          {"Rivslope", nullptr, &R::rivSlope, 4},
+    {"Rivlength", nullptr, &R::rivLength, 1},    {"Downid", &R::downId, nullptr, 0},
+    {"Rivmanning", nullptr, &R::rivManning, 3},  {"Rivloss", nullptr, &R::rivLoss, 1},
+    {"Riverploss", nullptr, &R::riverPLoss, 1},  {"Hasdam", &R::hasDam, nullptr, 0},
+    {"Hasrating", &R::hasRating, nullptr, 0},    {"Hasflowdata", &R::hasFlowData, nullptr, 0},
+    {"Celerity", nullptr, &R::celerity, 1},      {"Diffusion", nullptr, &R::diffusion, 1},
+    {"Rivwidth", nullptr, &R::rivWidth, 1},      {"Flowref", nullptr, &R::flowRef, 1},
+    {"Runtype", &R::runType, nullptr, 0},
 };
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -123,58 +124,27 @@ const char* const kRiverHeader =
     "Hasrating,Hasflowdata,Celerity,Diffusion,Rivwidth,Flowref,Runtype\n";
 
 namespace {
-void Put(std::string& out, int v) {
-  AppendInt(out, v);
-  out += ',';
+
+// One record as a line of its file: every column in order, comma-separated.
+template <typename Record, size_t N>
+void AppendRow(std::string& out, const Record& record, const Column<Record> (&columns)[N]) {
+  for (const Column<Record>& c : columns) {
+    if (c.intField)
+      AppendInt(out, record.*c.intField);
+    else
+      AppendFixedFloat(out, record.*c.floatField, c.decimals);
+    out += ',';
+  }
+  out.back() = '\n';
 }
-void Put(std::string& out, float v, int precision) {
-  AppendFixedFloat(out, v, precision);
-  out += ',';
-}
-void EndLine(std::string& out) { out.back() = '\n'; }
+
 }  // namespace
 
 // "%d,%.1f,%.1f,%d,%.3f,%.1f,%.1f,%.4f,%.1f,%.1f,%.2f,%.3f,%.2f,%.2f,%d\n"
-void AppendBasinLine(std::string& out, const SubbasinRecord& r) {
-  Put(out, r.basinId);
-  Put(out, r.soilWhc, 1);
-  Put(out, r.soilDepth, 1);
-  Put(out, r.texture);
-  Put(out, r.ks, 3);
-  Put(out, r.area, 1);
-  Put(out, r.interflowLag, 1);
-  Put(out, r.hSlope, 4);
-  Put(out, r.baseflowLag, 1);
-  Put(out, r.rcNumber, 1);
-  Put(out, r.maxCover, 2);
-  Put(out, r.basinLoss, 3);
-  Put(out, r.panCoeff, 2);
-  Put(out, r.topSoil, 2);
-  Put(out, r.aridity);
-  EndLine(out);
-}
+void AppendBasinLine(std::string& out, const SubbasinRecord& r) { AppendRow(out, r, kBasinColumns); }
 
 // "%d,%.1f,%.1f,%.4f,%.1f,%d,%.3f,%.1f,%.1f,%d,%d,%d,%.1f,%.1f,%.1f,%.1f,%d\n"
-void AppendReachLine(std::string& out, const ReachRecord& r) {
-  Put(out, r.basinId);
-  Put(out, r.area, 1);
-  Put(out, r.upArea, 1);
-  Put(out, r.rivSlope, 4);
-  Put(out, r.rivLength, 1);
-  Put(out, r.downId);
-  Put(out, r.rivManning, 3);
-  Put(out, r.rivLoss, 1);
-  Put(out, r.riverPLoss, 1);
-  Put(out, r.hasDam);
-  Put(out, r.hasRating);
-  Put(out, r.hasFlowData);
-  Put(out, r.celerity, 1);
-  Put(out, r.diffusion, 1);
-  Put(out, r.rivWidth, 1);
-  Put(out, r.flowRef, 1);
-  Put(out, r.runType);
-  EndLine(out);
-}
+void AppendReachLine(std::string& out, const ReachRecord& r) { AppendRow(out, r, kReachColumns); }
 
 ModelChoice ParseModelChoice(std::string_view text, const std::string& path) {
   LineCursor lines(text);

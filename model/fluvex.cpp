@@ -21,17 +21,11 @@
 namespace fluvex {
 namespace {
 
-std::vector<SubbasinRecord> ReadBasins(const std::string& path, int n) {
+// Parses a parameter file with the toolkit's reader, reporting its errors as the model's.
+template <typename Parse>
+auto ReadRecords(const std::string& path, int n, Parse parse) {
   try {
-    return ParseBasinRows(ReadText(path), path, n);
-  } catch (const InputError& e) {
-    throw ModelError{e.what()};
-  }
-}
-
-std::vector<ReachRecord> ReadReaches(const std::string& path, int n) {
-  try {
-    return ParseReachRows(ReadText(path), path, n);
+    return parse(ReadText(path), path, n);
   } catch (const InputError& e) {
     throw ModelError{e.what()};
   }
@@ -41,7 +35,7 @@ void Balance(const char* listFile, bool twoLayers) {
   BalanceFiles files = ReadBalanceFileList(listFile);
   std::remove(files.runoff.c_str());
   RunSettings settings = ReadRunSettings(files.settings);
-  std::vector<SubbasinRecord> basins = ReadBasins(files.basin, settings.subbasins);
+  std::vector<SubbasinRecord> basins = ReadRecords(files.basin, settings.subbasins, ParseBasinRows);
   std::vector<double> rain = ReadDailyTable(files.rainfall, settings.days, settings.subbasins);
   std::vector<double> pet = ReadDailyTable(files.evaporation, settings.days, settings.subbasins);
   std::vector<double> runoff =
@@ -74,7 +68,7 @@ void Route(const char* listFile, RoutingMethod method) {
   RoutingFiles files = ReadRoutingFileList(listFile);
   std::remove(files.streamflow.c_str());
   RunSettings settings = ReadRunSettings(files.settings);
-  std::vector<ReachRecord> reaches = ReadReaches(files.river, settings.subbasins);
+  std::vector<ReachRecord> reaches = ReadRecords(files.river, settings.subbasins, ParseReachRows);
   std::vector<double> runoff = ReadDailyTable(files.runoff, settings.days, settings.subbasins);
   std::vector<double> flows = RouteNetwork(reaches, method, runoff, settings.days);
   WriteStreamflow(files.streamflow, flows, settings.days, settings.subbasins);

@@ -79,13 +79,18 @@ const char* kRiver =
     "h\n1,212.0,212.0,0.0042,28.5,2,0.045,0.0,0.1,0,0,0,1.2,800.0,12.0,8.0,1\n"
     "2,158.0,370.0,0.0051,22.0,0,0.040,0.0,0.1,0,0,1,1.4,650.0,10.0,6.0,1\n";
 
+// A working directory of two subbasins for WriteOatModelFiles.
+void WriteSources(const ScopedTempDir& dir, const char* choice) {
+  WriteFile(dir / "basin_original.txt", kBasin);
+  WriteFile(dir / "river_original.txt", kRiver);
+  WriteFile(dir / "whichModel.txt", choice);
+  WriteFile(dir / "balparam.txt", "t\n3\nx\nx\n2\n");
+}
+
 // The Aridity column of basin.txt after a run that scales `whichParam`.
 std::string AridityAfter(int whichParam, float value) {
   ScopedTempDir dir;
-  WriteFile(dir / "basin_original.txt", kBasin);
-  WriteFile(dir / "river_original.txt", kRiver);
-  WriteFile(dir / "whichModel.txt", "x\n1\n3\n");
-  WriteFile(dir / "balparam.txt", "t\n3\nx\nx\n2\n");
+  WriteSources(dir, "x\n1\n3\n");
   ScopedWorkingDirectory cwd(dir.path());
   int balance = 0, routing = 0;
   WriteOatModelFiles(whichParam, value, balance, routing);
@@ -109,10 +114,7 @@ TEST(WriteOatModelFiles, AppliesTheRainfallExcessModeOfTheScaledParameter) {
 
 TEST(WriteOatModelFiles, ScalesOnlyTheOneParameter) {
   ScopedTempDir dir;
-  WriteFile(dir / "basin_original.txt", kBasin);
-  WriteFile(dir / "river_original.txt", kRiver);
-  WriteFile(dir / "whichModel.txt", "x\n2\n1\n");
-  WriteFile(dir / "balparam.txt", "t\n3\nx\nx\n2\n");
+  WriteSources(dir, "x\n2\n1\n");
   ScopedWorkingDirectory cwd(dir.path());
   int balance = 0, routing = 0;
   WriteOatModelFiles(19, 0.5f, balance, routing);
