@@ -1,5 +1,6 @@
 #include "ensemble_inputs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -72,7 +73,9 @@ void ParseObservedSeries(std::string_view text, const std::string& path, int nst
 
 DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nruns, int count,
                           const char* what) {
-  DoubleMatrix values(nruns, count);
+  // Read into a growing list and copied at the end, so that a run count far
+  // beyond the file reports the first missing line instead of allocating.
+  std::vector<double> read;
   LineCursor lines(text);
   std::string_view line;
   lines.Next(line);  // header
@@ -92,15 +95,19 @@ DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nr
                            what + ", found " + std::to_string(fields.size() - 1));
     for (int j = 0; j < count; ++j) {
       std::string_view field = TrimBlanks(fields[static_cast<size_t>(j) + 1]);
-      if (!ParseWholeNumber(field, values[run - 1][j]))
+      double value = 0;
+      if (!ParseWholeNumber(field, value))
         throw InputError(path, lineNo,
                          "run " + std::to_string(run) + ": expected a number in column " +
                              std::to_string(j + 2) + ", found '" + std::string(field) + "'");
+      read.push_back(value);
     }
   }
   if (run < nruns)
     throw InputError(path, 0,
                      "run " + std::to_string(run + 1) + " has no data line (the file holds " +
                          std::to_string(run) + " for " + std::to_string(nruns) + " runs)");
+  DoubleMatrix values(nruns, count);
+  std::copy(read.begin(), read.end(), values[0]);
   return values;
 }

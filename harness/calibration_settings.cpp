@@ -19,7 +19,9 @@ int LeadingIntOfLine(LineCursor& lines, const std::string& path, long lineNo, co
 // The column offsets: integers each followed by a comma, spread over lines in any way.
 void ParseFluxColumns(std::string_view text, long firstLine, const std::string& path,
                       CalibrationSettings& s) {
-  s.fluxColumns = IntVector(s.nflux);
+  // Collected first and sized last, so that a count far beyond the list
+  // reports the missing offsets instead of allocating for all of them.
+  std::vector<int> columns;
   size_t pos = 0;
   long lineNo = firstLine;
   for (int i = 0; i < s.nflux; ++i) {
@@ -36,11 +38,13 @@ void ParseFluxColumns(std::string_view text, long firstLine, const std::string& 
       throw InputError(path, lineNo,
                        what + " must be at least " + (i == 0 ? "1" : "0") + ", found " +
                            std::to_string(value));
-    s.fluxColumns[i] = value;
+    columns.push_back(value);
     pos += used;
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     if (pos < text.size() && text[pos] == ',') ++pos;
   }
+  s.fluxColumns = IntVector(s.nflux);
+  for (int i = 0; i < s.nflux; ++i) s.fluxColumns[i] = columns[static_cast<size_t>(i)];
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "parameter_files.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "input_error.h"
@@ -91,7 +92,8 @@ template <typename Record, size_t N>
 std::vector<Record> ParseRows(std::string_view text, const std::string& path, int nsub,
                               const Column<Record> (&columns)[N]) {
   std::vector<Record> records;
-  records.reserve(nsub > 0 ? static_cast<size_t>(nsub) : 0);
+  // A row takes at least two characters, whatever count the caller expects.
+  records.reserve(std::min(static_cast<size_t>(nsub > 0 ? nsub : 0), text.size() / 2 + 1));
   LineCursor lines(text);
   std::string_view line;
   lines.Next(line);  // header, whatever it says
