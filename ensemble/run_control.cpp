@@ -30,6 +30,8 @@ RunControl ParseRunControl(std::string_view text, const std::string& path) {
       throw InputError(path, 0,
                        "expected 16 file names after the number of runs, found " + std::to_string(found));
     name->assign(rest.substr(start, pos - start));
+    if (name->find('\0') != std::string::npos)
+      throw InputError(path, 0, "file name " + std::to_string(found + 1) + " holds a NUL character");
     ++found;
   }
   return control;

@@ -2,7 +2,9 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer on) in build-fuzz/ and runs them.
 #
-#   fuzz/run.sh SECONDS      every target for SECONDS each, growing fuzz/out/TARGET
+#   fuzz/run.sh SECONDS [TARGET...]
+#                            every target (or those named) for SECONDS each,
+#                            growing fuzz/out/TARGET
 #   fuzz/run.sh --ci RUNS    replay the seeds and regression inputs, then RUNS
 #                            executions of every target with a fixed seed
 #
@@ -12,7 +14,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 mode=time
-if [ "${1:-}" = "--ci" ]; then mode=ci; runs=${2:?runs}; else seconds=${1:?"usage: fuzz/run.sh SECONDS | --ci RUNS"}; fi
+if [ "${1:-}" = "--ci" ]; then
+  mode=ci; runs=${2:?runs}
+else
+  seconds=${1:?"usage: fuzz/run.sh SECONDS [TARGET...] | --ci RUNS"}; shift; chosen="$*"
+fi
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTOOLKIT_BUILD_FUZZ=ON -DTOOLKIT_BUILD_TESTS=OFF -DTOOLKIT_BUILD_BENCH=OFF \
@@ -20,7 +26,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
   > /dev/null
 cmake --build "$build" --target fuzzers -j2 > /dev/null
 
-targets=$(cd "$build/fuzz" && ls fuzz_* | sed 's/^fuzz_//')
+targets=${chosen:-$(cd "$build/fuzz" && ls fuzz_* | sed 's/^fuzz_//')}
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 for t in $targets; do

@@ -60,6 +60,8 @@ StatsSettings parseSettings(std::string_view text, const std::string& path) {
   for (int i = 0; i < 3; ++i) {
     nextLine(++number, kFileNames[i]);
     if (line.empty()) throw InputError(path, number, std::string("expected ") + kFileNames[i]);
+    if (line.find('\0') != std::string_view::npos)
+      throw InputError(path, number, std::string("expected ") + kFileNames[i] + " without NUL characters");
     names[i]->assign(line);
   }
   return s;

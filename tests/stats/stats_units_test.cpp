@@ -5,6 +5,7 @@
 #include "aggregate.h"
 #include "calendar.h"
 #include "daily_series.h"
+#include "input_error.h"
 #include "stats_settings.h"
 
 namespace {
@@ -71,6 +72,15 @@ TEST(Settings, OperationKeywordIgnoresCaseAndBlanks) {
   StatsSettings s = parseSettings("1990 first year\r\n1\n1\n1\n1\n1\nMean\nmy input.csv\nmon\nann\n", "s");
   EXPECT_EQ(s.startYear, 1990);
   EXPECT_EQ(s.inputFileName, "my input.csv");
+}
+
+TEST(Settings, FileNamesWithNulCharactersAreRefused) {
+  try {
+    parseSettings(std::string("1\n1\n1\n1\n1\n1\nMean\nin\0x\nmon\nann\n", 30), "statsparam.txt");
+    ADD_FAILURE() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(), "statsparam.txt:8: expected the input file name without NUL characters");
+  }
 }
 
 TEST(Median, OfOddAndEvenCounts) {

@@ -1,0 +1,345 @@
+#!/usr/bin/env python3
+"""plot-results: pictures of the toolkit's result files.
+
+    plot-results band RUN_CONTROL_FILE [--log] [--format png|svg]
+    plot-results sensitivity [--format png|svg]
+    plot-results stats [--columns 1,3,5] [--format png|svg]
+
+Run it in the working directory of the program whose results it draws. It
+reads the result files as they stand and never changes them; it writes its
+pictures (and band_quality.csv) next to them. Bad input gives one line
+"FILE:LINE: what was expected" on standard error, exit status 1, and no
+picture.
+"""
+
+import argparse
+import math
+import os
+import sys
+
+import matplotlib
+
+matplotlib.use("Agg")
+import matplotlib.pyplot as plt  # noqa: E402
+
+DPI = 100
+WIDE = (16, 9)    # 1600 x 900 pixels
+TALL = (16, 12)   # 1600 x 1200 pixels
+
+
+class InputProblem(Exception):
+    """A result file that is missing or not as the toolkit writes it."""
+
+    def __init__(self, path, line, what):
+        super().__init__("%s:%d: %s" % (path, line, what) if line else "%s: %s" % (path, what))
+
+
+def read_lines(path):
+    try:
+        with open(path, newline="") as f:
+            return [line.rstrip("\r\n") for line in f]
+    except OSError:
+        raise InputProblem(path, 0, "cannot be opened")
+
+
+def number(text, path, line, what):
+    try:
+        return float(text)
+    except ValueError:
+        raise InputProblem(path, line, "expected %s, found '%s'" % (what, text.strip()))
+
+
+def leading_int(text, path, line, what):
+    digits = text.strip().split()[0] if text.strip() else ""
+    end = 0
+    while end < len(digits) and (digits[end].isdigit() or (end == 0 and digits[end] in "+-")):
+        end += 1
+    try:
+        return int(digits[:end])
+    except ValueError:
+        raise InputProblem(path, line, "expected %s" % what)
+
+
+# ---------------------------------------------------------------- ensemble band
+
+def read_run_control(path):
+    lines = read_lines(path)
+    if not lines:
+        raise InputProblem(path, 1, "expected the number of runs")
+    leading_int(lines[0], path, 1, "the number of runs")
+    names = " ".join(lines[1:]).split()
+    if len(names) < 16:
+        raise InputProblem(path, 0, "expected 16 file names, found %d" % len(names))
+    return {"series": names[3], "statistics": names[4], "bounds": names[5], "settings": names[7]}
+
+
+def read_threshold(path):
+    lines = read_lines(path)
+    if len(lines) < 5:
+        raise InputProblem(path, len(lines) + 1, "expected the observation threshold on line 5")
+    return leading_int(lines[4], path, 5, "the observation threshold on line 5")
+
+
+def read_table(path, blocks):
+    """A series or bounds file: header 'Timestep,' then per block one column per flux.
+    `blocks` are the header words of the blocks, in order (series files alternate them)."""
+    lines = read_lines(path)
+    if not lines:
+        raise InputProblem(path, 1, "expected a header line")
+    header = lines[0].split(",")
+    if header[0] != "Timestep" or header[-1] != "" or (len(header) - 2) % len(blocks):
+        raise InputProblem(path, 1, "expected the header the toolkit writes (Timestep, then the station columns)")
+    columns = header[1:-1]
+    nflux = len(columns) // len(blocks)
+    rows = []
+    for number_, line in enumerate(lines[1:], start=2):
+        if not line:
+            continue
+        fields = line.split(",")
+        if len(fields) != len(header):
+            raise InputProblem(path, number_, "expected %d fields, found %d" % (len(header) - 1, len(fields) - 1))
+        rows.append([number(v, path, number_, "a number") for v in fields[:-1]])
+    return nflux, columns, rows
+
+
+def read_statistics(path, nflux):
+    lines = read_lines(path)
+    stats = []
+    for m in range(nflux):
+        at = 4 * m
+        if at + 2 >= len(lines) or lines[at] != "Flux %d" % (m + 1) or lines[at + 1] != "RMS,STD,NSE,NSC,BIAS":
+            raise InputProblem(path, at + 1, "expected the block of flux %d" % (m + 1))
+        values = lines[at + 2].split(",")
+        if len(values) != 5:
+            raise InputProblem(path, at + 3, "expected five statistics")
+        rms, std, nse, nsc, bias = (number(v, path, at + 3, "a statistic") for v in values)
+        stats.append({"RMS": rms, "NSE": nse, "BIAS": bias})
+    return stats
+
+
+def band_quality(observed, lower, upper, threshold):
+    """p-factor, r-factor and the count n of the observed values above the threshold."""
+    pairs = [(o, lo, up) for o, lo, up in zip(observed, lower, upper) if o > threshold]
+    n = len(pairs)
+    if n == 0:
+        return math.nan, math.nan, 0
+    inside = sum(1 for o, lo, up in pairs if lo <= o <= up)
+    p_factor = inside / n
+    if n < 2:
+        return p_factor, math.nan, n
+    mean = sum(o for o, _, _ in pairs) / n
+    spread = math.sqrt(sum((o - mean) ** 2 for o, _, _ in pairs) / (n - 1))
+    width = sum(up - lo for _, lo, up in pairs) / n
+    r_factor = width / spread if spread > 0 else math.nan
+    return p_factor, r_factor, n
+
+
+def figure_text(value):
+    return "NaN" if math.isnan(value) else "%.4f" % value
+
+
+def save(fig, name, fmt):
+    """Writes under a temporary name first, so that a failure leaves no partial picture."""
+    path = "%s.%s" % (name, fmt)
+    temporary = path + ".part"
+    fig.savefig(temporary, dpi=DPI, format=fmt)
+    plt.close(fig)
+    os.replace(temporary, path)
+    return path
+
+
+def command_band(args):
+    files = read_run_control(args.run_control)
+    threshold = read_threshold(files["settings"])
+    nflux, _, series = read_table(files["series"], ["Observed", "Calibrated"])
+    nflux_b, _, bounds = read_table(files["bounds"], ["LowerBound", "UppBound", "Average"])
+    if nflux_b != nflux or len(bounds) != len(series):
+        raise InputProblem(files["bounds"], 1, "expected %d stations and %d time steps, as in %s"
+                           % (nflux, len(series), files["series"]))
+    stats = read_statistics(files["statistics"], nflux)
+    steps = [row[0] for row in series]
+    quality = []
+    pictures = []
+    for j in range(nflux):
+        observed = [row[1 + 2 * j] for row in series]
+        calibrated = [row[2 + 2 * j] for row in series]
+        lower = [row[1 + j] for row in bounds]
+        upper = [row[1 + nflux + j] for row in bounds]
+        average = [row[1 + 2 * nflux + j] for row in bounds]
+        p_factor, r_factor, n = band_quality(observed, lower, upper, threshold)
+        quality.append((j + 1, p_factor, r_factor, n))
+        fig, ax = plt.subplots(figsize=WIDE)
+        ax.fill_between(steps, lower, upper, color="#9ecae1", alpha=0.7, label="ensemble band", linewidth=0)
+        ax.plot(steps, average, color="#3182bd", linewidth=0.8, label="ensemble average")
+        ax.plot(steps, calibrated, color="#e6550d", linewidth=0.8, label="calibrated (middle rank)")
+        points = [(t, o) for t, o in zip(steps, observed) if not math.isnan(o)]
+        ax.scatter([t for t, _ in points], [o for _, o in points], s=4, color="black", label="observed", zorder=3)
+        if args.log:
+            ax.set_yscale("log")
+        ax.set_xlabel("time step")
+        ax.set_ylabel("flow")
+        s = stats[j]
+        ax.set_title("Station %d   RMS %.4f   NSE %.4f   BIAS %.4f %%   p-factor %s   r-factor %s"
+                     % (j + 1, s["RMS"], s["NSE"], s["BIAS"], figure_text(p_factor), figure_text(r_factor)))
+        ax.legend(loc="upper right")
+        ax.grid(alpha=0.3)
+        pictures.append(save(fig, "band_flux%d" % (j + 1), args.format))
+    with open("band_quality.csv.part", "w") as f:
+        f.write("Flux,PFactor,RFactor,Observed\n")
+        for flux, p, r, n in quality:
+            f.write("%d,%s,%s,%d\n" % (flux, figure_text(p), figure_text(r), n))
+    os.replace("band_quality.csv.part", "band_quality.csv")
+    print("%-6s %8s %8s %8s" % ("Flux", "PFactor", "RFactor", "Observed"))
+    for flux, p, r, n in quality:
+        print("%-6d %8s %8s %8d" % (flux, figure_text(p), figure_text(r), n))
+    return pictures + ["band_quality.csv"]
+
+
+# ------------------------------------------------------------- sensitivity
+
+def read_parameter_names(path):
+    lines = read_lines(path)
+    names = []
+    for number_, line in enumerate(lines[1:21], start=2):
+        fields = line.split(",")
+        if len(fields) < 6:
+            raise InputProblem(path, number_, "expected a parameter row No,Name,Default,Lower,Upper,OptIdx,...")
+        names.append(fields[1])
+    if len(names) != 20:
+        raise InputProblem(path, len(lines) + 1, "expected 20 parameter rows, found %d" % len(names))
+    return names
+
+
+def read_rows(path, header, width, count=None):
+    lines = read_lines(path)
+    if not lines or lines[0] != header:
+        raise InputProblem(path, 1, "expected the header '%s'" % header.strip())
+    rows = []
+    for number_, line in enumerate(lines[1:], start=2):
+        if not line:
+            continue
+        fields = line.split(",")
+        if len(fields) != width:
+            raise InputProblem(path, number_, "expected %d fields, found %d" % (width, len(fields)))
+        rows.append([number(v, path, number_, "a number") for v in fields])
+    if count is not None and len(rows) != count:
+        raise InputProblem(path, len(lines) + 1, "expected %d rows, found %d" % (count, len(rows)))
+    return rows
+
+
+def command_sensitivity(args):
+    names = read_parameter_names("parameter.in")
+    summary = read_rows("SArunOutput.txt", "whichParam, max_mod, mean_mod, stddev ", 4, 20)
+    runs = read_rows("SensAnalysis.txt", "whichParam, OAT Parameter Value, max_mod, mean_mod, stddev ", 5, 400)
+    label = {int(row[0]): names[int(row[0]) - 1] if 1 <= row[0] <= 20 else str(int(row[0])) for row in summary}
+    fig, axes = plt.subplots(1, 3, figsize=TALL)
+    for ax, column, title in zip(axes, (1, 2, 3), ("maximum flow", "mean flow", "standard deviation")):
+        ranked = sorted(summary, key=lambda row: row[column])
+        ax.barh([label[int(row[0])] for row in ranked], [row[column] for row in ranked], color="#3182bd")
+        ax.set_title("sensitivity of the %s" % title)
+        ax.grid(axis="x", alpha=0.3)
+    fig.tight_layout()
+    pictures = [save(fig, "sensitivity_ranking", args.format)]
+    fig, axes = plt.subplots(4, 5, figsize=TALL, sharey=False)
+    for p, ax in enumerate(axes.flat, start=1):
+        mine = sorted((row for row in runs if int(row[0]) == p), key=lambda row: row[1])
+        ax.plot([r[1] for r in mine], [r[3] for r in mine], marker="o", markersize=3, label="mean")
+        ax.plot([r[1] for r in mine], [r[2] for r in mine], marker="s", markersize=3, label="maximum")
+        ax.set_title(names[p - 1], fontsize=9)
+        ax.tick_params(labelsize=7)
+    axes.flat[0].legend(fontsize=7)
+    fig.supxlabel("multiplier")
+    fig.supylabel("station flow")
+    fig.tight_layout()
+    pictures.append(save(fig, "sensitivity_runs", args.format))
+    return pictures
+
+
+# ------------------------------------------------------------------ stats
+
+def read_stats_settings(path):
+    lines = read_lines(path)
+    if len(lines) < 10:
+        raise InputProblem(path, len(lines) + 1, "expected ten settings lines")
+    operation = lines[6].strip().lower()
+    if operation not in ("mean", "median", "max"):
+        raise InputProblem(path, 7, "expected the operation Mean, Median or Max")
+    return {"operation": operation, "monthly": lines[8], "annual": lines[9]}
+
+
+def read_labelled(path):
+    lines = read_lines(path)
+    if not lines:
+        raise InputProblem(path, 1, "expected the header line")
+    rows = []
+    width = None
+    for number_, line in enumerate(lines[1:], start=2):
+        fields = line.split(",")
+        if width is None:
+            width = len(fields)
+        if len(fields) != width or width < 2:
+            raise InputProblem(path, number_, "expected a label and %d values" % ((width or 2) - 1))
+        label = number(fields[0], path, number_, "a yyyymm or yyyy label")
+        rows.append((int(label), [number(v, path, number_, "a number or NaN") for v in fields[1:]]))
+    return lines[0].split(","), rows
+
+
+def command_stats(args):
+    settings = read_stats_settings("statsparam.txt")
+    header, monthly = read_labelled(settings["monthly"])
+    _, annual = read_labelled(settings["annual"])
+    width = len(monthly[0][1]) if monthly else 0
+    wanted = args.columns or list(range(1, min(width, 12) + 1))
+    for c in wanted:
+        if c < 1 or c > width:
+            raise InputProblem(settings["monthly"], 1, "has no value column %d" % c)
+    pictures = []
+    for c in wanted:
+        fig, ax = plt.subplots(figsize=WIDE)
+        months = [label // 100 + (label % 100 - 0.5) / 12 for label, _ in monthly]
+        ax.plot(months, [values[c - 1] for _, values in monthly], linewidth=0.8,
+                label="monthly %s" % settings["operation"])
+        if annual:
+            years = [label for label, _ in annual]
+            ax.step(years + [years[-1] + 1], [values[c - 1] for _, values in annual] + [annual[-1][1][c - 1]],
+                    where="post", color="#e6550d", label="annual %s" % settings["operation"])
+        name = header[c] if c < len(header) else "column %d" % c
+        ax.set_title("%s: monthly and annual %s" % (name, settings["operation"]))
+        ax.set_xlabel("year")
+        ax.legend(loc="upper right")
+        ax.grid(alpha=0.3)
+        pictures.append(save(fig, "stats_column%d" % c, args.format))
+    return pictures
+
+
+def column_list(text):
+    try:
+        return [int(v) for v in text.split(",") if v.strip()]
+    except ValueError:
+        raise argparse.ArgumentTypeError("expected column numbers such as 1,3,5")
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(prog="plot-results", description=__doc__.split("\n\n")[0])
+    sub = parser.add_subparsers(dest="command", required=True)
+    band = sub.add_parser("band", help="ensemble band per station, and band_quality.csv")
+    band.add_argument("run_control")
+    band.add_argument("--log", action="store_true", help="logarithmic flow axis")
+    sens = sub.add_parser("sensitivity", help="OAT sensitivity ranking and runs")
+    stats = sub.add_parser("stats", help="monthly and annual values of Calvor")
+    stats.add_argument("--columns", type=column_list, help="value columns to draw, such as 1,3,5")
+    for p in (band, sens, stats):
+        p.add_argument("--format", choices=("png", "svg"), default="png")
+    args = parser.parse_args(argv)
+    command = {"band": command_band, "sensitivity": command_sensitivity, "stats": command_stats}[args.command]
+    try:
+        for path in command(args):
+            print("wrote", path)
+    except InputProblem as problem:
+        print(problem, file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,153 @@
+"""Tests of plot-results: the band-quality figures by hand, every subcommand
+on small files in the toolkit's formats, and refused bad input."""
+
+import math
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+LAUNCHER = os.environ["PLOT_RESULTS"]
+sys.path.insert(0, os.path.dirname(LAUNCHER))
+import plot_results  # noqa: E402
+
+
+def png_size(path):
+    with open(path, "rb") as f:
+        head = f.read(24)
+    assert head[:8] == b"\x89PNG\r\n\x1a\n", path
+    return struct.unpack(">II", head[16:24])
+
+
+def write(folder, name, text):
+    with open(os.path.join(folder, name), "w") as f:
+        f.write(text)
+
+
+def ensemble_files(folder):
+    write(folder, "run.txt", "2 runs\nobs sets objs series.csv stats.csv bounds.csv bal moscem.txt table "
+                             "basin river bo ro s1 s2 which\n")
+    write(folder, "moscem.txt", "2\n1\n4\n1\n2\ncolumns\n1,1,\n")
+    write(folder, "series.csv",
+          "Timestep,Observed Station1,Calibrated Station1,Observed Station2,Calibrated Station2,\n"
+          "    1,    5.00000E+00,    6.00000E+00,            NAN,    1.00000E+00,\n"
+          "    2,    1.00000E+01,    9.00000E+00,    3.00000E+00,    2.00000E+00,\n"
+          "    3,    2.00000E+01,    1.80000E+01,    4.00000E+00,    3.00000E+00,\n"
+          "    4,    3.00000E+01,    2.90000E+01,    1.00000E+00,    4.00000E+00,\n")
+    write(folder, "bounds.csv",
+          "Timestep,LowerBound Station1,LowerBound Station2,UppBound Station1,UppBound Station2,"
+          "Average Station1,Average Station2,\n"
+          "    1,    0.00000E+00,    0.00000E+00,    1.00000E+01,    2.00000E+00,    5.00000E+00,    1.00000E+00,\n"
+          "    2,    1.00000E+01,    1.00000E+00,    1.50000E+01,    3.00000E+00,    1.20000E+01,    2.00000E+00,\n"
+          "    3,    1.00000E+01,    2.00000E+00,    2.00000E+01,    5.00000E+00,    1.50000E+01,    3.00000E+00,\n"
+          "    4,    0.00000E+00,    3.00000E+00,    2.50000E+01,    5.00000E+00,    2.00000E+01,    4.00000E+00,\n")
+    write(folder, "stats.csv", "Flux 1\nRMS,STD,NSE,NSC,BIAS\n1.0000,0.5000,0.9000,1.0000,2.0000\n\n"
+                               "Flux 2\nRMS,STD,NSE,NSC,BIAS\n0.0000,0.0000,0.0000,0.0000,0.0000\n\n")
+
+
+def sensitivity_files(folder):
+    write(folder, "parameter.in", "No,Name,Default,Lower,Upper,OptIdx,Description\n" +
+          "".join("%d,P%d,1,0.500,2.000,0,about P%d\n" % (p, p, p) for p in range(1, 21)))
+    write(folder, "SArunOutput.txt", "whichParam, max_mod, mean_mod, stddev \n" +
+          "".join("%d,%.3f,%.3f,%.3f\n" % (p, p / 100, p / 200, p / 300) for p in range(1, 21)))
+    write(folder, "SensAnalysis.txt", "whichParam, OAT Parameter Value, max_mod, mean_mod, stddev \n" +
+          "".join("%d,%.4f,%.3f,%.3f,%.3f\n" % (r % 20 + 1, 0.5 + r // 20 * 0.07, 10 + r % 7, 5, 1)
+                  for r in range(400)))
+
+
+def stats_files(folder):
+    write(folder, "statsparam.txt", "2001\n1\n1\n2002\n730\n2\nmax\ndaily.csv\nmonthly.csv\nannual.csv\n")
+    write(folder, "monthly.csv", "Date,A,B\n" + "".join(
+        "%d,%g,%s\n" % (y * 100 + m, y - 2000 + m, "NaN" if m == 3 else "1.5") for y in (2001, 2002) for m in range(1, 13)))
+    write(folder, "annual.csv", "Date,A,B\n2001,13,1.5\n2002,14,1.5\n")
+
+
+class BandQuality(unittest.TestCase):
+    def test_inside_on_the_bounds_outside_missing_and_below_the_threshold(self):
+        observed = [5, 10, 20, 30, math.nan, 1]
+        lower = [0, 10, 10, 0, 0, 0]
+        upper = [10, 15, 20, 25, 10, 10]
+        p, r, n = plot_results.band_quality(observed, lower, upper, 2)
+        self.assertEqual(n, 4)
+        self.assertEqual(p, 0.75)
+        spread = math.sqrt(((5 - 16.25) ** 2 + (10 - 16.25) ** 2 + (20 - 16.25) ** 2 + (30 - 16.25) ** 2) / 3)
+        self.assertAlmostEqual(r, 12.5 / spread, places=12)
+        self.assertEqual(plot_results.figure_text(r), "1.1275")
+
+    def test_undefined_figures(self):
+        p, r, n = plot_results.band_quality([5], [0], [10], 0)
+        self.assertEqual((p, n), (1.0, 1))
+        self.assertTrue(math.isnan(r))
+        p, r, n = plot_results.band_quality([0, 0], [0, 0], [1, 1], 0)
+        self.assertEqual(n, 0)
+        self.assertTrue(math.isnan(p) and math.isnan(r))
+        self.assertEqual(plot_results.figure_text(r), "NaN")
+
+
+class Commands(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.dir = self.folder.name
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def run_plot(self, *args):
+        return subprocess.run([LAUNCHER, *args], cwd=self.dir, capture_output=True, text=True)
+
+    def test_band(self):
+        ensemble_files(self.dir)
+        result = self.run_plot("band", "run.txt", "--log")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        for flux in (1, 2):
+            self.assertEqual(png_size(os.path.join(self.dir, "band_flux%d.png" % flux)), (1600, 900))
+        with open(os.path.join(self.dir, "band_quality.csv")) as f:
+            # Flux 1: the hand-made band above; flux 2: 3 and 4 lie above 2, inside, the missing one is left out.
+            self.assertEqual(f.read(), "Flux,PFactor,RFactor,Observed\n1,0.7500,1.1275,4\n2,1.0000,3.5355,2\n")
+
+    def test_sensitivity(self):
+        sensitivity_files(self.dir)
+        result = self.run_plot("sensitivity")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        for name in ("sensitivity_ranking.png", "sensitivity_runs.png"):
+            self.assertEqual(png_size(os.path.join(self.dir, name)), (1600, 1200))
+
+    def test_stats_and_svg(self):
+        stats_files(self.dir)
+        result = self.run_plot("stats", "--columns", "2")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(png_size(os.path.join(self.dir, "stats_column2.png")), (1600, 900))
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "stats_column1.png")))
+        result = self.run_plot("stats", "--format", "svg")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(os.path.join(self.dir, "stats_column1.svg")) as f:
+            self.assertIn("<svg", f.read(2000))
+
+    def assert_refused(self, args, message):
+        result = self.run_plot(*args)
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stderr, message + "\n")
+        self.assertEqual([n for n in os.listdir(self.dir) if n.endswith((".png", ".part"))], [])
+
+    def test_bad_input(self):
+        ensemble_files(self.dir)
+        os.remove(os.path.join(self.dir, "stats.csv"))
+        self.assert_refused(["band", "run.txt"], "stats.csv: cannot be opened")
+        ensemble_files(self.dir)
+        write(self.dir, "bounds.csv", "Time,Lower\n")
+        self.assert_refused(["band", "run.txt"],
+                            "bounds.csv:1: expected the header the toolkit writes (Timestep, then the station columns)")
+        ensemble_files(self.dir)
+        write(self.dir, "series.csv", open(os.path.join(self.dir, "series.csv")).read().replace("9.00000E+00", "x"))
+        self.assert_refused(["band", "run.txt"], "series.csv:3: expected a number, found 'x'")
+        sensitivity_files(self.dir)
+        write(self.dir, "SArunOutput.txt", "whichParam, max_mod, mean_mod, stddev \n1,0.1,0.1\n")
+        self.assert_refused(["sensitivity"], "SArunOutput.txt:2: expected 4 fields, found 3")
+        stats_files(self.dir)
+        self.assert_refused(["stats", "--columns", "3"], "monthly.csv:1: has no value column 3")
+
+
+if __name__ == "__main__":
+    unittest.main()
