@@ -21,6 +21,10 @@ echo "== oat-sensitivity"
 tail -n 1 oat-sensitivity.progress
 echo "== Calvor"
 "$bin/Calvor"
+echo "== plot-results"
+"$bin/plot-results" band run_control.txt
+"$bin/plot-results" sensitivity
+"$bin/plot-results" stats
 
 cat <<LIST
 
@@ -35,4 +39,9 @@ Results in $run:
   monthly.csv       monthly means of the daily series
   annual.csv        annual means of the monthly means
   logfilestats.txt  Calvor's run log
+  band_flux1.png .. band_flux3.png     ensemble band, average, calibrated and observed flows per station
+  band_quality.csv                     p-factor and r-factor of the band per station
+  sensitivity_ranking.png              parameters ranked by their sensitivity figures
+  sensitivity_runs.png                 station mean and maximum flow against each multiplier
+  stats_column1.png .. stats_column3.png  monthly and annual means per column
 LIST

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the prerequisites that are missing on a Debian or Ubuntu machine:
-# a C++17 compiler, CMake and (with --tests) GoogleTest. Uses sudo when not root.
+# a C++17 compiler, CMake, Python 3 with matplotlib (for plot-results) and,
+# with --tests, GoogleTest. Uses sudo when not root.
 set -euo pipefail
 
-packages=(cmake g++ make)
+packages=(cmake g++ make python3 python3-matplotlib)
 if [ "${1:-}" = "--tests" ]; then packages+=(libgtest-dev); fi
 
 missing=()
