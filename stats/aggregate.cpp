@@ -88,6 +88,12 @@ void aggregateSeries(const StatsSettings& s, const DailySeries& series, RunLog& 
   const StatOperation op = s.operation;
   monthly = StatsTable{width, {}, {}};
   annual = StatsTable{width, {}, {}};
+  if (s.recordCount <= 0) {
+    // Nothing is walked; the column count is not bounded by any record then.
+    writeLogLine(log, "");
+    writeLogLine(log, "Writing annual values ");
+    return;
+  }
   PeriodAccumulator month, year;
   std::vector<float> monthRow(static_cast<size_t>(width)), yearRow(static_cast<size_t>(width));
   int r = 0, y = s.startYear;
