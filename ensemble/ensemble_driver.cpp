@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <ctime>
 
+#include "ensemble_checkpoint.h"
 #include "ensemble_inputs.h"
 #include "ensemble_results.h"
 #include "fatal.h"
 #include "model_run.h"
 #include "objectives.h"
+#include "run_dispatch.h"
 #include "subbasin_count.h"
 #include "text.h"
 
@@ -62,7 +64,16 @@ void PrintObjectives(const double* values, int nflux) {
 
 }  // namespace
 
-void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntryPoints& entries) {
+// The job of run k is its multipliers; its result the flows it simulated.
+static std::vector<RunJob> EnsembleJobs(const DoubleMatrix& sets, const CalibrationSettings& s) {
+  std::vector<RunJob> jobs;
+  jobs.reserve(static_cast<size_t>(s.nruns));
+  for (int k = 0; k < s.nruns; ++k) jobs.emplace_back(sets[k], sets[k] + s.nparam);
+  return jobs;
+}
+
+void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntryPoints& entries,
+                 const RunOptions& options, ParallelSession& session) {
   int balanceModel = 0, routingModel = 0, modelStatus = 0;
   std::printf("\n##### Make %4d model runs for boundary and average time series ####\n", s.nruns);
   EnsembleResults r = AllocateEnsembleResults(s);
@@ -76,14 +87,26 @@ void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntry
                                    s.nruns, s.nparam, "multipliers");
   DoubleMatrix listedObjectives = ParseRunList(ReadFileOrDie(files.objectiveFile), files.objectiveFile,
                                                s.nruns, s.nflux, "objective values");
+  const uint64_t fingerprint = EnsembleFingerprint(s, files);
+  const int completed = session.IsWorker() ? 0 : RestoreEnsembleProgress(options, s, fingerprint, r);
+  const std::vector<RunJob> jobs = EnsembleJobs(sets, s);
+  RunFunction run = [&](const RunJob& job) {
+    ParameterSet set(s.nparam);
+    std::copy(job.begin(), job.end(), set.data());
+    DoubleMatrix flows(s.nsteps, s.nflux);
+    RunModelOnce(s, set, flows, balanceModel, routingModel, files, entries, modelStatus);
+    return RunResult(flows[0], flows[0] + static_cast<size_t>(s.nsteps) * static_cast<size_t>(s.nflux));
+  };
+  std::unique_ptr<RunDispatcher> dispatcher = session.MakeDispatcher(jobs, run, static_cast<size_t>(completed));
   std::time_t start = std::time(nullptr);
   std::printf("------------------------------------------------------------------\n");
-  for (int k = 1; k <= s.nruns; ++k) {
+  for (int k = completed + 1; k <= s.nruns; ++k) {
     std::printf("%5d   of  %5d  runs:\n", k, s.nruns);
     s.runIndex = k;
     std::copy(sets[k - 1], sets[k - 1] + s.nparam, r.multipliers.data());
     std::copy(listedObjectives[k - 1], listedObjectives[k - 1] + s.nflux, r.objectives.data());
-    RunModelOnce(s, r.multipliers, r.simulated, balanceModel, routingModel, files, entries, modelStatus);
+    RunResult flows = dispatcher->Result(static_cast<size_t>(k - 1));
+    std::copy(flows.begin(), flows.end(), r.simulated[0]);
     EvaluateObjective(s, r.simulated, r.observed, r.objectives);
     PrintObjectives(r.objectives.data(), s.nflux);
     std::printf("\n\n");
@@ -91,7 +114,9 @@ void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntry
     double* row = r.runTable[k - 1];
     std::copy(r.objectives.data(), r.objectives.data() + s.nflux, row);
     std::copy(r.multipliers.data(), r.multipliers.data() + s.nparam, row + s.nflux);
+    SaveEnsembleProgress(k, s, fingerprint, r);
   }
+  dispatcher.reset();  // the workers are done
   SortRunTable(r.runTable, s.nruns);
   const double* selected = r.runTable[MiddleRankIndex(s.nruns)];
   std::copy(selected + s.nflux, selected + s.nflux + s.nparam, r.multipliers.data());
@@ -101,6 +126,7 @@ void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntry
   PrintObjectives(selected, s.nflux);
   std::printf("\n");
   WriteEnsembleResults(s, r, files);
+  std::remove(kEnsembleCheckpointFile);
   double elapsed = std::difftime(std::time(nullptr), start);
   std::printf("\nCompleted in %10.4g SECONDS. Free memory.\n", elapsed);
   std::printf("---------------------------------------------------\n\n");

@@ -5,7 +5,9 @@
 #include "arrays.h"
 #include "calibration_settings.h"
 #include "model_library.h"
+#include "parallel.h"
 #include "run_files.h"
+#include "run_options.h"
 
 struct EnsembleResults {
   DoubleMatrix observed;      // nsteps x nflux
@@ -33,5 +35,5 @@ void SortRunTable(DoubleMatrix& runTable, int nruns);
 int MiddleRankIndex(int nruns);
 
 // The whole program after the library is bound and the run-control file read.
-void RunEnsemble(CalibrationSettings& settings, const RunFiles& files,
-                 const ModelEntryPoints& entries);
+void RunEnsemble(CalibrationSettings& settings, const RunFiles& files, const ModelEntryPoints& entries,
+                 const RunOptions& options, ParallelSession& session);

@@ -6,35 +6,57 @@
 #include <string>
 
 #include "calibration_settings.h"
+#include "ensemble_checkpoint.h"
 #include "ensemble_driver.h"
 #include "fatal.h"
 #include "input_error.h"
 #include "model_library.h"
 #include "objectives.h"
+#include "parallel.h"
 #include "run_control.h"
+#include "run_options.h"
+#include "text.h"
 
-static int Usage() {
-  std::fputs("usage: ensemble-runner RUN_CONTROL_FILE\n", stderr);
-  return 1;
-}
+static const char* const kUsage = "usage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n";
 
 int main(int argc, char** argv) {
-  if (argc != 2 || (argv[1][0] == '-' && argv[1][1] != '\0')) return Usage();
-  const std::string controlPath = argv[1];
+  ParallelSession session(argc, argv);
+  RunOptions options;
+  std::string error;
+  if (!ParseRunOptions(argc, argv, options, error) || options.arguments.size() != 1) {
+    if (!session.IsWorker()) std::fputs(kUsage, stderr);
+    if (session.IsParallel()) session.Abort();
+    return 1;
+  }
+  const std::string controlPath = options.arguments[0];
   try {
+    RunControl control = ParseRunControl(ReadFileOrDie(controlPath), controlPath);
+    const RunFiles& f = control.files;
+    session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
+                                 {f.seriesOutputFile, f.statisticsOutputFile, f.boundsOutputFile,
+                                  kEnsembleCheckpointFile, std::string(kEnsembleCheckpointFile) + ".tmp"});
     ModelLibrary library;
     ModelEntryPoints entries;
-    if (!BindModelLibrary(library, entries)) return 1;
-    RunControl control = ParseRunControl(ReadFileOrDie(controlPath), controlPath);
+    if (!BindModelLibrary(library, entries)) {
+      if (session.IsParallel()) session.Abort();
+      return 1;
+    }
     CalibrationSettings settings;
     settings.nruns = control.nruns;
     ReadCalibrationSettings(settings, control.files);
     if (!ObjectiveOfKind(settings.objectiveKind)) FatalError("OBJECTIVE FUNCTION NOT DEFINED");
-    RunEnsemble(settings, control.files, entries);
+    RunEnsemble(settings, control.files, entries, options, session);
+    session.Finish();
     return 0;
   } catch (const InputError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", e.what());
-    return 1;
+  } catch (const RunFailure& failure) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "ensemble-runner: run %d (parameter set %s) failed in worker directory %s: %s\n",
+                 failure.run, failure.job.c_str(), failure.workerDirectory.c_str(),
+                 std::string(TrimBlanks(failure.message)).c_str());
   }
+  if (session.IsParallel()) session.Abort();
+  return 1;
 }

@@ -4,6 +4,10 @@
 
 #include "text.h"
 
+static bool stopsThrow = false;
+
+void SetStopsThrow(bool enabled) { stopsThrow = enabled; }
+
 [[noreturn]] static void ExitProcess1() {
   std::fflush(stdout);
   std::fflush(stderr);
@@ -11,6 +15,7 @@
 }
 
 void FatalError(const std::string& message) {
+  if (stopsThrow) throw StopRequested(message);
   std::fflush(stdout);
   std::fprintf(stderr, "%s\n", message.c_str());
   std::fputs("...now exiting to system...\n", stderr);
@@ -18,6 +23,7 @@ void FatalError(const std::string& message) {
 }
 
 void FailWithBanner(const std::string& message) {
+  if (stopsThrow) throw StopRequested(message);
   const std::string dashes(60, '-');
   std::printf("\n\n\n %s \n", dashes.c_str());
   std::printf("%s\n", std::string(55, ' ').c_str());

@@ -3,7 +3,15 @@
 
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 #include <string>
+
+// In a parallel worker a stop must not end the process: FatalError and
+// FailWithBanner then throw this, carrying their message, instead.
+struct StopRequested : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+void SetStopsThrow(bool enabled);
 
 // Writes "message\n" and "...now exiting to system...\n" to standard error, exit status 1.
 [[noreturn]] void FatalError(const std::string& message);

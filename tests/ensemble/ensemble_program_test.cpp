@@ -127,11 +127,11 @@ TEST(EnsembleRunner, MissingObservationsAreNeverScored) {
 
 TEST(EnsembleRunner, UsageErrorsStopBeforeTheLibraryIsBound) {
   EnsembleFixture f({1.0});
-  for (const char* arguments : {"", "run.txt extra", "--resume run.txt"}) {
+  for (const char* arguments : {"", "run.txt extra", "--bogus run.txt", "--worker-root"}) {
     Outcome o = f.Run(arguments);
     EXPECT_EQ(o.status, 1) << arguments;
     EXPECT_EQ(o.out, "") << arguments;
-    EXPECT_EQ(o.err, "usage: ensemble-runner RUN_CONTROL_FILE\n") << arguments;
+    EXPECT_EQ(o.err, "usage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n") << arguments;
   }
 }
 

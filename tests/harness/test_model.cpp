@@ -3,7 +3,8 @@
 // "streamflow.source": the header and labels as they are, every number
 // multiplied by the first subbasin's Soilwhc in "basin.txt" divided by 100,
 // so that different parameter sets give different flows. Without
-// "streamflow.source" no flows are written. Built with TEST_MODEL_WITHOUT_LAGROUTE the LAGROUTE entry is missing.
+// "streamflow.source" no flows are written. When "abort_after_runs" holds N,
+// the routing call after the N-th of this working directory aborts the process. Built with TEST_MODEL_WITHOUT_LAGROUTE the LAGROUTE entry is missing.
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,19 @@ double FlowFactor() {
   return std::atof(row.c_str() + comma + 1) / 100.0;
 }
 
+// Counts the routing calls in "routing_calls" and aborts past the allowed number.
+void AbortWhenAsked() {
+  std::ifstream limitFile("abort_after_runs");
+  int limit = 0;
+  if (!(limitFile >> limit)) return;
+  int calls = 0;
+  std::ifstream("routing_calls") >> calls;
+  std::ofstream("routing_calls") << ++calls;
+  if (calls > limit) std::abort();
+}
+
 void WriteFlows() {
+  AbortWhenAsked();
   std::ifstream source("streamflow.source", std::ios::binary);
   if (!source) return;
   const double factor = FlowFactor();

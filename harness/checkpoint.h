@@ -1,0 +1,45 @@
+#pragma once
+// Checkpoints of the model-driving programs: after each run folded in order,
+// what is needed to continue, with a fingerprint of the inputs. Written under
+// a temporary name and renamed, so that a kill mid-write loses at most that run.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// FNV-1a over the contents of the files, in order (a missing file counts as empty).
+uint64_t FingerprintFiles(const std::vector<std::string>& paths);
+uint64_t FingerprintText(uint64_t hash, std::string_view text);
+
+// A flat list of numbers and texts in the order they were put.
+class CheckpointData {
+ public:
+  void PutInt(int64_t v);
+  void PutDouble(double v);
+  void PutDoubles(const double* v, size_t n);
+  void PutText(std::string_view text);
+  // Reading back in the same order; false when the data ends early.
+  bool GetInt(int64_t& v);
+  bool GetDouble(double& v);
+  bool GetDoubles(double* v, size_t n);
+  bool GetText(std::string& text);
+  std::string& bytes() { return bytes_; }
+
+ private:
+  bool Take(void* to, size_t n);
+  std::string bytes_;
+  size_t read_ = 0;
+};
+
+struct Checkpoint {
+  std::string program;
+  uint64_t fingerprint = 0;
+  int completedRuns = 0;
+  CheckpointData data;
+};
+
+void WriteCheckpoint(const std::string& path, Checkpoint& checkpoint);
+
+enum class CheckpointState { Missing, Loaded, Unreadable };
+CheckpointState ReadCheckpoint(const std::string& path, Checkpoint& checkpoint);

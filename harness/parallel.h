@@ -1,0 +1,46 @@
+#pragma once
+// The process roles of a model-driving program. Built without MPI, or run
+// with one process, everything is serial. Under "mpirun -n N", rank 0 is the
+// coordinator: it reads the inputs, prints and folds exactly what a serial
+// run does, and hands the runs to ranks 1 to N-1, the workers, each of which
+// works in a private copy of the working directory.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "run_dispatch.h"
+
+class ParallelSession {
+ public:
+  ParallelSession(int& argc, char**& argv);
+  ~ParallelSession();
+  ParallelSession(const ParallelSession&) = delete;
+  ParallelSession& operator=(const ParallelSession&) = delete;
+
+  bool IsWorker() const { return rank_ > 0; }
+  bool IsParallel() const { return size_ > 1; }
+
+  // Workers: copy the working directory into ROOT/worker-RANK (all its files
+  // and folders but `excluded` and the worker root itself), enter the copy and
+  // send their own output to its "worker.log". Does nothing on the coordinator.
+  void EnterWorkerDirectory(const std::string& root, const std::vector<std::string>& excluded);
+
+  // The coordinator's dispatcher (serial when there are no workers), asked
+  // for results from job `first` on. On a worker it serves runs with `run`
+  // until the coordinator is done, and then ends the process.
+  std::unique_ptr<RunDispatcher> MakeDispatcher(const std::vector<RunJob>& jobs, RunFunction run,
+                                                size_t first);
+
+  // After a complete run: the workers' directories are removed.
+  void Finish();
+
+  // A failure that ends the run on every process, with exit status 1.
+  [[noreturn]] void Abort();
+
+ private:
+  int rank_ = 0;
+  int size_ = 1;
+  std::string workerRoot_;
+  std::string workerDirectory_;
+};
