@@ -6,6 +6,8 @@
 #include "fatal.h"
 #include "input_error.h"
 #include "model_run.h"
+#include "number_format.h"
+#include "oat_checkpoint.h"
 #include "oat_design.h"
 #include "subbasin_count.h"
 #include "text.h"
@@ -134,7 +136,7 @@ std::string ReadOrBanner(const char* path, const char* message) {
 
 }  // namespace
 
-void OatRunDriver(const ModelEntryPoints& entries) {
+void OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, ParallelSession& session) {
   std::vector<SensitivityAccumulator> accumulators(kParameterCount);
   GenerateOatDatasets();
   int stationColumn = ParseStationColumn(
@@ -143,25 +145,43 @@ void OatRunDriver(const ModelEntryPoints& entries) {
       ReadOrBanner("balparam.txt", "     Error opening 'balparam.txt' file \n"), "balparam.txt");
   std::vector<OatRow> rows =
       ParseOatRows(ReadOrBanner("OAT.txt", "     Error opening 'OAT.txt' file \n"), "OAT.txt");
+  const uint64_t fingerprint = OatFingerprint();
+  std::string written;  // the SensAnalysis.txt rows so far, kept for the checkpoint
+  const int completed = session.IsWorker() ? 0 : RestoreOatProgress(options, fingerprint, accumulators, written);
+  std::vector<RunJob> jobs;
+  for (const OatRow& row : rows) jobs.push_back({static_cast<double>(row.whichParam), static_cast<double>(row.oatValue)});
+  int balanceModel = 0, routingModel = 0, modelStatus = 0;
+  RunFunction run = [&](const RunJob& job) {
+    WriteOatModelFiles(static_cast<int>(job[0]), static_cast<float>(job[1]), balanceModel, routingModel);
+    CallModel(entries, ModelChoice{balanceModel, routingModel}, modelStatus);
+    RunStatistics s = ReadStationFlowStats(flowRowCount, stationColumn);
+    return RunResult{s.max_mod, s.mean_mod, s.stddev, static_cast<double>(s.kept)};
+  };
+  std::unique_ptr<RunDispatcher> dispatcher = session.MakeDispatcher(jobs, run, static_cast<size_t>(completed));
   File sens = CreateOrBanner("SensAnalysis.txt", "Error opening Sensitivity Analysis Output file \n");
   std::fputs("whichParam, OAT Parameter Value, max_mod, mean_mod, stddev \n", sens.get());
+  std::fputs(written.c_str(), sens.get());
   File summary = CreateOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n");
   std::fputs("whichParam, max_mod, mean_mod, stddev \n", summary.get());
-  int balanceModel = 0, routingModel = 0, modelStatus = 0;
-  for (int k = 0; k < kOatRunCount; ++k) {
+  for (int k = completed; k < kOatRunCount; ++k) {
     const OatRow& row = rows[static_cast<size_t>(k)];
-    WriteOatModelFiles(row.whichParam, row.oatValue, balanceModel, routingModel);
-    CallModel(entries, ModelChoice{balanceModel, routingModel}, modelStatus);
-    RunStatistics stats = ReadStationFlowStats(flowRowCount, stationColumn);
+    RunResult figures = dispatcher->Result(static_cast<size_t>(k));
+    RunStatistics stats{figures[0], figures[1], figures[2], static_cast<int>(figures[3])};
     if (stats.kept == 0)
       std::fprintf(stderr, "warning: run %d kept no station value; its figures are 0\n", k + 1);
-    std::fprintf(sens.get(), "%d,%.4f,%.3f,%.3f,%.3f\n", row.whichParam,
-                 static_cast<double>(row.oatValue), stats.max_mod, stats.mean_mod, stats.stddev);
+    std::string line = FormatString("%d,%.4f,%.3f,%.3f,%.3f\n", row.whichParam, static_cast<double>(row.oatValue),
+                                    stats.max_mod, stats.mean_mod, stats.stddev);
+    std::fputs(line.c_str(), sens.get());
+    std::fflush(sens.get());
+    written += line;
     std::fprintf(stderr, "OAT model runs successfully completed -----------> %d \n", k + 1);
     AccumulateRun(accumulators, k, row.whichParam, stats);
+    SaveOatProgress(k + 1, fingerprint, accumulators, written);
   }
+  dispatcher.reset();  // the workers are done
   const double perRun = 1.0 / kOatRunCount;
   for (const SensitivityAccumulator& a : accumulators)
     std::fprintf(summary.get(), "%d,%.3f,%.3f,%.3f\n", a.whichParam, a.sumMaxChange * perRun,
                  a.sumMeanChange * perRun, a.sumStddevChange * perRun);
+  std::remove(kOatCheckpointFile);
 }

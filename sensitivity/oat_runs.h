@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "model_library.h"
+#include "parallel.h"
+#include "run_options.h"
 #include "parameter_files.h"
 #include "streamflow.h"
 
@@ -57,4 +59,4 @@ void AccumulateRun(std::vector<SensitivityAccumulator>& accumulators, int k, int
                    const RunStatistics& stats);
 
 // Everything of oat-sensitivity after the library is bound.
-void OatRunDriver(const ModelEntryPoints& entries);
+void OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, ParallelSession& session);

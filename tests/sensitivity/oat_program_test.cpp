@@ -112,6 +112,30 @@ TEST(OatSensitivity, InputProblemsNameTheFileAndLine) {
   }
 }
 
+TEST(OatSensitivity, AKilledRunResumesToTheSameFiles) {
+  OatFixture whole;
+  ASSERT_EQ(whole.Run().status, 0);
+  OatFixture killed;
+  WriteFile(killed.dir / "abort_after_runs", "150");
+  EXPECT_NE(killed.Run().status, 0);
+  EXPECT_NE(killed.Read("oat-sensitivity.checkpoint").find("completed 150\n"), std::string::npos);
+  std::filesystem::remove(killed.dir / "abort_after_runs");
+  Outcome resumed = RunProgram(killed.dir.path(), OAT_SENSITIVITY_PATH, "--resume");
+  ASSERT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_EQ(resumed.err.find("completed -----------> 150 \n"), std::string::npos);
+  EXPECT_NE(resumed.err.find("completed -----------> 151 \n"), std::string::npos);
+  for (const char* name : {"SensAnalysis.txt", "SArunOutput.txt", "OAT.txt", "parameter.in"})
+    EXPECT_EQ(killed.Read(name), whole.Read(name)) << name;
+  EXPECT_EQ(killed.Read("oat-sensitivity.checkpoint"), "<missing oat-sensitivity.checkpoint>");
+  WriteFile(killed.dir / "oat-sensitivity.checkpoint", "something else\n");
+  Outcome refused = RunProgram(killed.dir.path(), OAT_SENSITIVITY_PATH, "--resume");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("oat-sensitivity.checkpoint: not a checkpoint of oat-sensitivity; remove it to start anew\n"),
+            std::string::npos);
+  EXPECT_EQ(RunProgram(killed.dir.path(), OAT_SENSITIVITY_PATH, "--bogus").err,
+            "usage: oat-sensitivity [--resume] [--worker-root DIR]\n");
+}
+
 TEST(OatSensitivity, AMissingEntryPointIsAFailure) {
   OatFixture f;
   InstallModel(f.dir.path(), TEST_MODEL_WITHOUT_LAG_PATH);
