@@ -41,6 +41,7 @@ class ParallelSession {
  private:
   int rank_ = 0;
   int size_ = 1;
+  bool finished_ = false;
   std::string workerRoot_;
   std::string workerDirectory_;
 };

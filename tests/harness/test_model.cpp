@@ -4,7 +4,8 @@
 // multiplied by the first subbasin's Soilwhc in "basin.txt" divided by 100,
 // so that different parameter sets give different flows. Without
 // "streamflow.source" no flows are written. When "abort_after_runs" holds N,
-// the routing call after the N-th of this working directory aborts the process. Built with TEST_MODEL_WITHOUT_LAGROUTE the LAGROUTE entry is missing.
+// the routing call after the N-th of this working directory aborts the process.
+// When "no_flows_at_factor" holds F, a run whose flow factor is F writes no flows. Built with TEST_MODEL_WITHOUT_LAGROUTE the LAGROUTE entry is missing.
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +51,8 @@ void WriteFlows() {
   std::ifstream source("streamflow.source", std::ios::binary);
   if (!source) return;
   const double factor = FlowFactor();
+  double failing = 0;
+  if (std::ifstream("no_flows_at_factor") >> failing && failing == factor) return;
   std::ofstream out("streamflow.txt");
   std::string line;
   std::getline(source, line);

@@ -1,0 +1,109 @@
+// The MPI build: results identical to serial runs for any number of ranks,
+// resuming after a kill, and a run that fails in a worker.
+
+#include <gtest/gtest.h>
+
+#include "ensemble/ensemble_fixture.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+std::string MpiRun(int ranks, const std::string& program) {
+  return std::string(" --allow-run-as-root --oversubscribe -n ") + std::to_string(ranks) + " '" + program + "'";
+}
+
+std::string WithoutElapsedTime(const std::string& out) {
+  size_t at = out.find("\nCompleted in ");
+  return at == std::string::npos ? out : out.substr(0, at) + out.substr(out.find('\n', at + 1));
+}
+
+struct ExampleCopy {
+  ScopedTempDir dir;
+  ExampleCopy() {
+    fs::copy(EXAMPLES_DIR "/demo-basin", dir.path(), fs::copy_options::recursive);
+    InstallModel(dir.path(), STAND_IN_MODEL_PATH);
+  }
+  Outcome Ensemble(int ranks) const {
+    std::string args = " --worker-root workers run_control.txt";
+    return ranks == 0 ? RunProgram(dir.path(), ENSEMBLE_RUNNER_PATH, args)
+                      : RunProgram(dir.path(), MPIEXEC, MpiRun(ranks, ENSEMBLE_RUNNER_PATH) + args);
+  }
+  Outcome Oat(int ranks) const {
+    return ranks == 0 ? RunProgram(dir.path(), OAT_SENSITIVITY_PATH, "--worker-root workers")
+                      : RunProgram(dir.path(), MPIEXEC, MpiRun(ranks, OAT_SENSITIVITY_PATH) + " --worker-root workers");
+  }
+  std::string Read(const std::string& name) const { return ReadFile(dir / name); }
+};
+
+TEST(Mpi, TheExampleGivesTheSerialFilesWithOneAndThreeRanks) {
+  ExampleCopy serial;
+  Outcome s = serial.Ensemble(0);
+  ASSERT_EQ(s.status, 0) << s.err;
+  Outcome so = serial.Oat(0);
+  ASSERT_EQ(so.status, 0) << so.err;
+  for (int ranks : {1, 3}) {
+    ExampleCopy parallel;
+    Outcome p = parallel.Ensemble(ranks);
+    ASSERT_EQ(p.status, 0) << p.err;
+    EXPECT_EQ(WithoutElapsedTime(p.out), WithoutElapsedTime(s.out)) << ranks;
+    for (const char* name : {"series.csv", "bounds.csv", "statistics.csv"})
+      EXPECT_EQ(parallel.Read(name), serial.Read(name)) << name << " with " << ranks;
+    Outcome po = parallel.Oat(ranks);
+    ASSERT_EQ(po.status, 0) << po.err;
+    EXPECT_EQ(po.out, so.out);
+    EXPECT_EQ(po.err, so.err);
+    for (const char* name : {"SensAnalysis.txt", "SArunOutput.txt", "OAT.txt", "parameter.in"})
+      EXPECT_EQ(parallel.Read(name), serial.Read(name)) << name << " with " << ranks;
+    EXPECT_FALSE(fs::exists(parallel.dir / "workers")) << "worker folders are removed after a complete run";
+  }
+}
+
+const std::vector<double> kSets = {1.5, 0.5, 1.2, 2.0, 0.9, 1.1, 0.8};
+
+TEST(Mpi, AKilledRunResumesToTheSameFiles) {
+  EnsembleFixture whole(kSets);
+  ASSERT_EQ(whole.Run().status, 0);
+  EnsembleFixture killed(kSets);
+  killed.Write("abort_after_runs", "2");  // every worker dies at its third run
+  std::string launch = MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --worker-root workers";
+  EXPECT_NE(RunProgram(killed.dir.path(), MPIEXEC, launch + " run.txt").status, 0);
+  EXPECT_TRUE(fs::exists(killed.dir / "ensemble-runner.checkpoint"));
+  fs::remove(killed.dir / "abort_after_runs");
+  Outcome resumed = RunProgram(killed.dir.path(), MPIEXEC, launch + " --resume run.txt");
+  ASSERT_EQ(resumed.status, 0) << resumed.err;
+  for (const char* name : {"series.csv", "bounds.csv", "stats.csv"})
+    EXPECT_EQ(killed.Read(name), whole.Read(name)) << name;
+}
+
+TEST(Mpi, ARunThatFailsInAWorkerNamesItsRunSetAndFolder) {
+  EnsembleFixture f(kSets);
+  f.Write("no_flows_at_factor", "1.2");  // run 3
+  Outcome o = RunProgram(f.dir.path(), MPIEXEC, MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --worker-root workers run.txt");
+  EXPECT_EQ(o.status, 1);
+  const std::string prefix = "ensemble-runner: run 3 (parameter set 1.2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, "
+                             "1, 1, 1, 1, 1) failed in worker directory " + (f.dir / "workers").string() + "/worker-";
+  ASSERT_NE(o.err.find(prefix), std::string::npos) << o.err;
+  std::string rest = o.err.substr(o.err.find(prefix) + prefix.size());
+  EXPECT_EQ(rest.substr(1, rest.find('\n') - 1), ": Error opening modeled streamflow output file");
+  EXPECT_TRUE(fs::exists(f.dir / "workers" / ("worker-" + rest.substr(0, 1)) / "basin.txt"));
+  EXPECT_EQ(f.Read("series.csv"), "<missing series.csv>");
+  EXPECT_NE(o.out.find("    2   of      7  runs:"), std::string::npos);
+  EXPECT_EQ(o.out.find("    3   of      7  runs:\nOF"), std::string::npos);
+}
+
+TEST(Mpi, ACheckpointOfOtherInputsIsRefused) {
+  EnsembleFixture f(kSets);
+  f.Write("abort_after_runs", "3");
+  RunProgram(f.dir.path(), ENSEMBLE_RUNNER_PATH, "run.txt");
+  f.Write("objectives.csv", f.Read("objectives.csv") + "\n");
+  Outcome o = RunProgram(f.dir.path(), MPIEXEC, MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --worker-root workers --resume run.txt");
+  EXPECT_NE(o.status, 0);
+  EXPECT_NE(o.err.find("ensemble-runner.checkpoint: made for other inputs (its fingerprint does not match them); "
+                       "remove it or run without --resume\n"),
+            std::string::npos);
+}
+
+}  // namespace
