@@ -1,8 +1,11 @@
 // A benchmark model library: its routing entries copy a prepared
 // "streamflow.source" to "streamflow.txt", its balance entries do nothing, so
-// that a benchmark measures the toolkit and the file copy alone.
+// that a benchmark measures the toolkit and the file copy alone. Built with
+// BENCH_MODEL_WAIT_MS, every run also waits that long, like a slow model.
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #if defined(_WIN32)
 #define BENCH_EXPORT extern "C" __declspec(dllexport)
@@ -11,6 +14,9 @@
 #endif
 
 static void CopyFlows() {
+#ifdef BENCH_MODEL_WAIT_MS
+  std::this_thread::sleep_for(std::chrono::milliseconds(BENCH_MODEL_WAIT_MS));
+#endif
   FILE* in = std::fopen("streamflow.source", "rb");
   if (!in) return;
   FILE* out = std::fopen("streamflow.txt", "wb");
