@@ -21,24 +21,9 @@ static size_t SeriesSize(const CalibrationSettings& s) {
 
 int RestoreEnsembleProgress(const RunOptions& options, const CalibrationSettings& s, uint64_t fingerprint,
                             EnsembleResults& r) {
-  if (!options.resume) {
-    std::remove(kEnsembleCheckpointFile);
-    return 0;
-  }
   Checkpoint c;
   c.program = "ensemble-runner";
-  switch (ReadCheckpoint(kEnsembleCheckpointFile, c)) {
-    case CheckpointState::Missing:
-      std::fprintf(stderr, "ensemble-runner: no checkpoint %s; starting at run 1\n", kEnsembleCheckpointFile);
-      return 0;
-    case CheckpointState::Unreadable:
-      throw InputError(kEnsembleCheckpointFile, 0, "not a checkpoint of ensemble-runner; remove it to start anew");
-    case CheckpointState::Loaded:
-      break;
-  }
-  if (c.fingerprint != fingerprint)
-    throw InputError(kEnsembleCheckpointFile, 0,
-                     "made for other inputs (its fingerprint does not match them); remove it or run without --resume");
+  if (!LoadCheckpointToResume(options, kEnsembleCheckpointFile, fingerprint, c)) return 0;
   const size_t width = static_cast<size_t>(r.runTable.columns());
   bool ok = c.completedRuns >= 0 && c.completedRuns <= s.nruns &&
             c.data.GetDoubles(r.lowerBound[0], SeriesSize(s)) &&

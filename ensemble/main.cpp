@@ -9,13 +9,11 @@
 #include "ensemble_checkpoint.h"
 #include "ensemble_driver.h"
 #include "fatal.h"
-#include "input_error.h"
 #include "model_library.h"
 #include "objectives.h"
 #include "parallel.h"
 #include "run_control.h"
 #include "run_options.h"
-#include "text.h"
 
 static const char* const kUsage = "usage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n";
 
@@ -28,8 +26,8 @@ int main(int argc, char** argv) {
     if (session.IsParallel()) session.Abort();
     return 1;
   }
-  const std::string controlPath = options.arguments[0];
-  try {
+  return RunReportingFailures(session, "ensemble-runner", "parameter set", [&] {
+    const std::string controlPath = options.arguments[0];
     RunControl control = ParseRunControl(ReadFileOrDie(controlPath), controlPath);
     const RunFiles& f = control.files;
     session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
@@ -37,10 +35,7 @@ int main(int argc, char** argv) {
                                   kEnsembleCheckpointFile, std::string(kEnsembleCheckpointFile) + ".tmp"});
     ModelLibrary library;
     ModelEntryPoints entries;
-    if (!BindModelLibrary(library, entries)) {
-      if (session.IsParallel()) session.Abort();
-      return 1;
-    }
+    if (!BindModelLibrary(library, entries)) return 1;
     CalibrationSettings settings;
     settings.nruns = control.nruns;
     ReadCalibrationSettings(settings, control.files);
@@ -48,15 +43,5 @@ int main(int argc, char** argv) {
     RunEnsemble(settings, control.files, entries, options, session);
     session.Finish();
     return 0;
-  } catch (const InputError& e) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", e.what());
-  } catch (const RunFailure& failure) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "ensemble-runner: run %d (parameter set %s) failed in worker directory %s: %s\n",
-                 failure.run, failure.job.c_str(), failure.workerDirectory.c_str(),
-                 std::string(TrimBlanks(failure.message)).c_str());
-  }
-  if (session.IsParallel()) session.Abort();
-  return 1;
+  });
 }

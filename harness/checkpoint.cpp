@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "fatal.h"
+#include "input_error.h"
+#include "run_options.h"
 #include "text.h"
 
 uint64_t FingerprintText(uint64_t hash, std::string_view text) {
@@ -90,4 +92,24 @@ CheckpointState ReadCheckpoint(const std::string& path, Checkpoint& c) {
   c.fingerprint = fingerprint;
   c.data.bytes().assign(rest.data(), rest.size());
   return CheckpointState::Loaded;
+}
+
+bool LoadCheckpointToResume(const RunOptions& options, const std::string& path, uint64_t fingerprint,
+                            Checkpoint& c) {
+  if (!options.resume) {
+    std::remove(path.c_str());
+    return false;
+  }
+  switch (ReadCheckpoint(path, c)) {
+    case CheckpointState::Missing:
+      std::fprintf(stderr, "%s: no checkpoint %s; starting at run 1\n", c.program.c_str(), path.c_str());
+      return false;
+    case CheckpointState::Unreadable:
+      throw InputError(path, 0, "not a checkpoint of " + c.program + "; remove it to start anew");
+    case CheckpointState::Loaded:
+      break;
+  }
+  if (c.fingerprint != fingerprint)
+    throw InputError(path, 0, "made for other inputs (its fingerprint does not match them); remove it or run without --resume");
+  return true;
 }

@@ -43,3 +43,12 @@ void WriteCheckpoint(const std::string& path, Checkpoint& checkpoint);
 
 enum class CheckpointState { Missing, Loaded, Unreadable };
 CheckpointState ReadCheckpoint(const std::string& path, Checkpoint& checkpoint);
+
+struct RunOptions;
+
+// The checkpoint to continue from. Without --resume any old one is removed
+// and false returned; with --resume and none there, a notice goes to standard
+// error and false is returned. A checkpoint of another program or of other
+// inputs is refused with an InputError.
+bool LoadCheckpointToResume(const RunOptions& options, const std::string& path, uint64_t fingerprint,
+                            Checkpoint& checkpoint);

@@ -5,13 +5,11 @@
 #include <cstdio>
 #include <string>
 
-#include "input_error.h"
 #include "model_library.h"
 #include "oat_checkpoint.h"
 #include "oat_runs.h"
 #include "parallel.h"
 #include "run_options.h"
-#include "text.h"
 
 // Other arguments than the options are ignored.
 int main(int argc, char** argv) {
@@ -23,28 +21,15 @@ int main(int argc, char** argv) {
     if (session.IsParallel()) session.Abort();
     return 1;
   }
-  try {
+  return RunReportingFailures(session, "oat-sensitivity", "OAT row", [&] {
     session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
                                  {"SensAnalysis.txt", "SArunOutput.txt", kOatCheckpointFile,
                                   std::string(kOatCheckpointFile) + ".tmp"});
     ModelLibrary library;
     ModelEntryPoints entries;
-    if (!BindModelLibrary(library, entries)) {
-      if (session.IsParallel()) session.Abort();
-      return 1;
-    }
+    if (!BindModelLibrary(library, entries)) return 1;
     OatRunDriver(entries, options, session);
     session.Finish();
     return 0;
-  } catch (const InputError& e) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", e.what());
-  } catch (const RunFailure& failure) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "oat-sensitivity: run %d (OAT row %s) failed in worker directory %s: %s\n",
-                 failure.run, failure.job.c_str(), failure.workerDirectory.c_str(),
-                 std::string(TrimBlanks(failure.message)).c_str());
-  }
-  if (session.IsParallel()) session.Abort();
-  return 1;
+  });
 }

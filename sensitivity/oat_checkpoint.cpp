@@ -15,24 +15,9 @@ uint64_t OatFingerprint() {
 
 int RestoreOatProgress(const RunOptions& options, uint64_t fingerprint,
                        std::vector<SensitivityAccumulator>& accumulators, std::string& rows) {
-  if (!options.resume) {
-    std::remove(kOatCheckpointFile);
-    return 0;
-  }
   Checkpoint c;
   c.program = "oat-sensitivity";
-  switch (ReadCheckpoint(kOatCheckpointFile, c)) {
-    case CheckpointState::Missing:
-      std::fprintf(stderr, "oat-sensitivity: no checkpoint %s; starting at run 1\n", kOatCheckpointFile);
-      return 0;
-    case CheckpointState::Unreadable:
-      throw InputError(kOatCheckpointFile, 0, "not a checkpoint of oat-sensitivity; remove it to start anew");
-    case CheckpointState::Loaded:
-      break;
-  }
-  if (c.fingerprint != fingerprint)
-    throw InputError(kOatCheckpointFile, 0,
-                     "made for other inputs (its fingerprint does not match them); remove it or run without --resume");
+  if (!LoadCheckpointToResume(options, kOatCheckpointFile, fingerprint, c)) return 0;
   bool ok = c.completedRuns >= 0 && c.completedRuns <= kOatRunCount;
   for (SensitivityAccumulator& a : accumulators) {
     int64_t which = 0;
