@@ -11,6 +11,12 @@ bool ReadFileText(const std::string& path, std::string& text) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) return false;
   text.clear();
+  // Sized once from the file's length, so that a large file is not copied as it grows.
+  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+    long size = std::ftell(file.get());
+    if (size > 0) text.reserve(static_cast<size_t>(size));
+    std::rewind(file.get());
+  }
   char chunk[1 << 16];
   size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, got);
