@@ -7,6 +7,7 @@
 namespace {
 
 using testing_support::Outcome;
+using testing_support::WithoutElapsedTime;
 
 const char* kBinding =
     "Fluvex.dll found!\n"
@@ -15,11 +16,6 @@ const char* kBinding =
     "Found diffusion routing function in Fluvex.dll\n"
     "Found Muskingham-Cunge routing function in Fluvex.dll\n"
     "Found lag routing function in Fluvex.dll\n";
-
-std::string WithoutElapsedTime(const std::string& out) {
-  size_t at = out.find("\nCompleted in ");
-  return at == std::string::npos ? out : out.substr(0, at) + out.substr(out.find('\n', at + 1));
-}
 
 // Multipliers 1.5 and 0.5 give the same flux-1 key; the selection sort's
 // exchange moves run 2 ahead of run 1, so the middle rank is run 2.

@@ -15,11 +15,6 @@ std::string MpiRun(int ranks, const std::string& program) {
   return std::string(" --allow-run-as-root --oversubscribe -n ") + std::to_string(ranks) + " '" + program + "'";
 }
 
-std::string WithoutElapsedTime(const std::string& out) {
-  size_t at = out.find("\nCompleted in ");
-  return at == std::string::npos ? out : out.substr(0, at) + out.substr(out.find('\n', at + 1));
-}
-
 struct ExampleCopy {
   ScopedTempDir dir;
   ExampleCopy() {

@@ -94,6 +94,11 @@ Outcome RunProgram(const fs::path& dir, const std::string& program, const std::s
   return outcome;
 }
 
+std::string WithoutElapsedTime(const std::string& out) {
+  size_t at = out.find("\nCompleted in ");
+  return at == std::string::npos ? out : out.substr(0, at) + out.substr(out.find('\n', at + 1));
+}
+
 void InstallModel(const fs::path& dir, const std::string& library) {
   fs::copy_file(library, dir / "fluvex.dll", fs::copy_options::overwrite_existing);
 }

@@ -66,6 +66,9 @@ Outcome RunInChild(const std::function<void()>& body);
 Outcome RunProgram(const std::filesystem::path& dir, const std::string& program,
                    const std::string& arguments = "");
 
+// ensemble-runner's standard output without its elapsed-time line.
+std::string WithoutElapsedTime(const std::string& out);
+
 // Copies the test model library into `dir` as "fluvex.dll".
 void InstallModel(const std::filesystem::path& dir, const std::string& library);
 
