@@ -14,6 +14,6 @@ std::unique_ptr<RunDispatcher> ParallelSession::MakeDispatcher(const std::vector
   return MakeSerialDispatcher(jobs, std::move(run));
 }
 
-void ParallelSession::Finish() {}
+void ParallelSession::Finish() { finished_ = true; }
 
 void ParallelSession::Abort() { std::exit(1); }
