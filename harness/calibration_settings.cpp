@@ -68,9 +68,8 @@ void ParseCalibrationSettings(std::string_view text, const std::string& path,
 }
 
 void ReadCalibrationSettings(CalibrationSettings& settings, const RunFiles& files) {
-  std::string text;
-  if (!ReadFileText(files.calibrationSettingsFile, text))
-    FailWithBanner("Error opening observed moscem_param.txt \n");
+  std::string text =
+      ReadFileOrBanner(files.calibrationSettingsFile, "Error opening observed moscem_param.txt \n");
   ParseCalibrationSettings(text, files.calibrationSettingsFile, settings);
   if (settings.nflux == 0) std::printf("nflux must be greater than 0, fix moscem_param.txt \n");
 }

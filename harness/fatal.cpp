@@ -47,6 +47,22 @@ std::string ReadFileOrDie(const std::string& path) {
   return text;
 }
 
+std::string OpeningFailure(const std::string& conventionalName) {
+  return "     Error opening '" + conventionalName + "' file \n";
+}
+
+std::string ReadFileOrBanner(const std::string& path, const std::string& message) {
+  std::string text;
+  if (!ReadFileText(path, text)) FailWithBanner(message);
+  return text;
+}
+
+File CreateFileOrBanner(const std::string& path, const std::string& message) {
+  File file(std::fopen(path.c_str(), "w"));
+  if (!file) FailWithBanner(message);
+  return file;
+}
+
 void WriteAll(FILE* file, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), file);
   std::fflush(file);

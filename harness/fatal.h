@@ -32,5 +32,14 @@ File OpenFileOrDie(const std::string& path, const char* mode);
 // The whole text of `path`, or the stop of OpenFileOrDie when it cannot be read.
 std::string ReadFileOrDie(const std::string& path);
 
+// The framed message of a file that cannot be opened: "     Error opening 'NAME' file \n".
+std::string OpeningFailure(const std::string& conventionalName);
+
+// The whole text of `path`, or FailWithBanner(message) when it cannot be read.
+std::string ReadFileOrBanner(const std::string& path, const std::string& message);
+
+// `path` created (or truncated) for writing, or FailWithBanner(message).
+File CreateFileOrBanner(const std::string& path, const std::string& message);
+
 // Writes all of `text` to `file`, and flushes it.
 void WriteAll(FILE* file, const std::string& text);

@@ -13,37 +13,25 @@ ParameterScaling ScalingForSet(const std::vector<int>& optimised, const Paramete
   return scaling;
 }
 
-static std::string ReadOrBanner(const std::string& path, const char* conventionalName) {
-  std::string text;
-  if (!ReadFileText(path, text))
-    FailWithBanner(std::string("     Error opening '") + conventionalName + "' file \n");
-  return text;
-}
-
 ModelChoice ReadModelChoiceFile(const RunFiles& files) {
-  return ParseModelChoice(ReadOrBanner(files.modelChoiceFile, "whichModel.txt"), files.modelChoiceFile);
+  std::string text = ReadFileOrBanner(files.modelChoiceFile, OpeningFailure("whichModel.txt"));
+  return ParseModelChoice(text, files.modelChoiceFile);
 }
 
 void ReadSourceRecords(const RunFiles& files, int nsub, std::vector<SubbasinRecord>& subbasins,
                        std::vector<ReachRecord>& reaches) {
-  std::string basinText = ReadOrBanner(files.basinOriginalFile, "basin_original.txt");
-  std::string riverText = ReadOrBanner(files.riverOriginalFile, "river_original.txt");
+  std::string basinText = ReadFileOrBanner(files.basinOriginalFile, OpeningFailure("basin_original.txt"));
+  std::string riverText = ReadFileOrBanner(files.riverOriginalFile, OpeningFailure("river_original.txt"));
   subbasins = ParseBasinRows(basinText, files.basinOriginalFile, nsub);
   reaches = ParseReachRows(riverText, files.riverOriginalFile, nsub);
-}
-
-static File CreateOrBanner(const std::string& path, const char* conventionalName) {
-  File file(std::fopen(path.c_str(), "w"));
-  if (!file) FailWithBanner(std::string("     Error opening '") + conventionalName + "' file \n");
-  return file;
 }
 
 void WriteModelInputFiles(const RunFiles& files, std::vector<SubbasinRecord>& subbasins,
                           std::vector<ReachRecord>& reaches, const ParameterScaling& scaling,
                           const ModelChoice& choice) {
-  File basinFile = CreateOrBanner(files.basinFile, "basin.txt");
-  File riverFile = CreateOrBanner(files.riverFile, "river.txt");
-  File choiceFile = CreateOrBanner(files.modelChoiceFile, "whichModel.txt");
+  File basinFile = CreateFileOrBanner(files.basinFile, OpeningFailure("basin.txt"));
+  File riverFile = CreateFileOrBanner(files.riverFile, OpeningFailure("river.txt"));
+  File choiceFile = CreateFileOrBanner(files.modelChoiceFile, OpeningFailure("whichModel.txt"));
   std::string basinText = kBasinHeader, riverText = kRiverHeader;
   basinText.reserve(subbasins.size() * 96 + 160);
   riverText.reserve(reaches.size() * 96 + 160);
@@ -61,7 +49,7 @@ void WriteModelInputFiles(const RunFiles& files, std::vector<SubbasinRecord>& su
 
 void WriteModelFiles(int& balanceModel, int& routingModel, const ParameterSet& set,
                      CalibrationSettings& settings, const RunFiles& files) {
-  std::string table = ReadOrBanner(files.parameterTableFile, "parameter.in");
+  std::string table = ReadFileOrBanner(files.parameterTableFile, OpeningFailure("parameter.in"));
   std::vector<int> optimised = ParseParameterTable(table, files.parameterTableFile);
   ModelChoice choice = ReadModelChoiceFile(files);
   balanceModel = choice.balanceModel;

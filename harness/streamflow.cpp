@@ -82,10 +82,11 @@ void ParseSimulatedFlows(std::string_view text, const std::string& path,
   ScanStreamflowColumns(text, path, settings.nsteps, FluxColumnPositions(settings), simulated[0]);
 }
 
+std::string ReadStreamflowText() {
+  return ReadFileOrBanner(kStreamflowFile, "Error opening modeled streamflow output file \n");
+}
+
 int ReadSimulatedFlows(const CalibrationSettings& settings, DoubleMatrix& simulated) {
-  std::string text;
-  if (!ReadFileText(kStreamflowFile, text))
-    FailWithBanner("Error opening modeled streamflow output file \n");
-  ParseSimulatedFlows(text, kStreamflowFile, settings, simulated);
+  ParseSimulatedFlows(ReadStreamflowText(), kStreamflowFile, settings, simulated);
   return 1;
 }

@@ -32,6 +32,10 @@ std::vector<int> FluxColumnPositions(const CalibrationSettings& settings);
 void ParseSimulatedFlows(std::string_view text, const std::string& path,
                          const CalibrationSettings& settings, DoubleMatrix& simulated);
 
+// The text of "streamflow.txt"; a file that cannot be opened stops the
+// program through FailWithBanner.
+std::string ReadStreamflowText();
+
 // Reads "streamflow.txt" of the working directory into `simulated`; a file
 // that cannot be opened stops the program through FailWithBanner. Returns 1.
 int ReadSimulatedFlows(const CalibrationSettings& settings, DoubleMatrix& simulated);

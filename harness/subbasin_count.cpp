@@ -28,7 +28,5 @@ int ParseFlowRowCount(std::string_view text, const std::string& path) {
 }
 
 int ReadSubbasinCount(const std::string& path) {
-  std::string text;
-  if (!ReadFileText(path, text)) FailWithBanner("     Error opening 'balparam.txt' file \n");
-  return ParseSubbasinCount(text, path);
+  return ParseSubbasinCount(ReadFileOrBanner(path, OpeningFailure("balparam.txt")), path);
 }

@@ -106,36 +106,6 @@ bool ParseLeadingInt(std::string_view s, int& value, size_t* used) {
   return true;
 }
 
-// The common case of plain decimals ("12.5", "0.000123"): with at most 15
-// significant digits and 22 decimals, mantissa and power of ten are exact
-// doubles, so one division gives the correctly rounded value, as from_chars
-// would. Returns where the number ends, or nullptr to leave it to from_chars.
-static const char* FastDecimal(const char* p, const char* end, double& value) {
-  static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  unsigned long long mantissa = 0;  // wraps harmlessly past 19 digits: refused below
-  const char* q = p;
-  while (q < end && *q == '0') ++q;  // leading zeros are not significant
-  const char* first = q;
-  while (q < end && static_cast<unsigned char>(*q - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
-  const bool integerDigits = q > p;
-  long significant = q - first, decimals = 0;
-  if (q < end && *q == '.') {
-    const char* point = ++q;
-    if (mantissa == 0)
-      while (q < end && *q == '0') ++q;
-    first = q;
-    while (q < end && static_cast<unsigned char>(*q - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
-    decimals = q - point;
-    significant += q - first;
-  }
-  if ((!integerDigits && decimals == 0) || significant > 15 || decimals > 22) return nullptr;
-  if (q < end && (*q == 'e' || *q == 'E')) return nullptr;
-  value = static_cast<double>(mantissa) / kPow10[decimals];
-  return q;
-}
-
 template <typename T>
 static bool ParseRealPrefixT(std::string_view s, T& value, size_t* used) {
   size_t i = 0;
@@ -146,7 +116,7 @@ static bool ParseRealPrefixT(std::string_view s, T& value, size_t* used) {
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) return false;
   if constexpr (std::is_same<T, double>::value) {
     double fast = 0;
-    if (const char* stop = FastDecimal(s.data() + i, s.data() + s.size(), fast)) {
+    if (const char* stop = ParsePlainDecimal(s.data() + i, s.data() + s.size(), fast)) {
       value = negative ? -fast : fast;
       if (used) *used = static_cast<size_t>(stop - s.data());
       return true;

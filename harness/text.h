@@ -59,3 +59,34 @@ bool ParseLeadingInt(std::string_view s, int& value, size_t* used = nullptr);
 // the text does not begin with a number.
 bool ParseRealPrefix(std::string_view s, double& value, size_t* used = nullptr);
 bool ParseFloatPrefix(std::string_view s, float& value, size_t* used = nullptr);
+
+// An unsigned plain decimal ("12.5", ".5", "007") of at most 15 significant
+// digits, converted exactly; returns where it ends, or nullptr for anything
+// else (an exponent, more digits, no digit), which ParseRealPrefix then reads.
+// Inline: it is the inner loop of the large-file readers.
+inline const char* ParsePlainDecimal(const char* p, const char* end, double& value) {
+  static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  unsigned long long mantissa = 0;  // wraps harmlessly past 19 digits: refused below
+  const char* q = p;
+  while (q < end && *q == '0') ++q;  // leading zeros are not significant
+  const char* first = q;
+  while (q < end && static_cast<unsigned char>(*q - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
+  const bool integerDigits = q > p;
+  long significant = q - first, decimals = 0;
+  if (q < end && *q == '.') {
+    const char* point = ++q;
+    if (mantissa == 0)
+      while (q < end && *q == '0') ++q;
+    first = q;
+    while (q < end && static_cast<unsigned char>(*q - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
+    decimals = q - point;
+    significant += q - first;
+  }
+  if ((!integerDigits && decimals == 0) || significant > 15 || decimals > 22) return nullptr;
+  if (q < end && (*q == 'e' || *q == 'E')) return nullptr;
+  value = static_cast<double>(mantissa) / kPow10[decimals];
+  return q;
+}
+

@@ -94,13 +94,6 @@ float OatValue(const AdjustableParameter& p, const ParameterRange& r, float f) {
 
 namespace {
 
-std::string ReadOrBanner(const char* path) {
-  std::string text;
-  if (!ReadFileText(path, text))
-    FailWithBanner(std::string("     Error opening '") + path + "' file \n");
-  return text;
-}
-
 // Parser errors of the design's inputs stop the program with the framed message.
 template <typename F>
 auto OrBanner(F&& parse) {
@@ -128,18 +121,17 @@ void GenerateOatDatasets() {
   RunFiles files;
   ParameterRange ranges[kParameterCount];
   int nsub = OrBanner([&] {
-    std::string balance = ReadOrBanner("balparam.txt");
+    std::string balance = ReadFileOrBanner("balparam.txt", OpeningFailure("balparam.txt"));
     ParseFlowRowCount(balance, "balparam.txt");
     return ParseSubbasinCount(balance, "balparam.txt");
   });
-  std::string rangeText = ReadOrBanner("range.txt");
+  std::string rangeText = ReadFileOrBanner("range.txt", OpeningFailure("range.txt"));
   OrBanner([&] { ParseRangeFile(rangeText, "range.txt", ranges); return 0; });
   std::vector<SubbasinRecord> subbasins;
   std::vector<ReachRecord> reaches;
   ReadSourceRecords(files, nsub, subbasins, reaches);
   FindFieldRanges(subbasins, reaches, ranges);
-  File oat(std::fopen("OAT.txt", "w"));
-  if (!oat) FailWithBanner("     Error opening 'OAT.txt' file \n");
+  File oat = CreateFileOrBanner("OAT.txt", OpeningFailure("OAT.txt"));
   std::fputs("whichParam, OAT Parameter Value\n", oat.get());
   ComputeMultipliers(ranges);
   WarnHeldMultipliers(ranges);
@@ -151,8 +143,7 @@ void GenerateOatDatasets() {
       std::fprintf(stderr, "OAT datasets successfully created -----------> %d \n", ++written);
     }
     if (fraction == 0) {
-      File table(std::fopen("parameter.in", "w"));
-      if (!table) FailWithBanner("     Error opening 'parameter.in' file \n");
+      File table = CreateFileOrBanner("parameter.in", OpeningFailure("parameter.in"));
       float lower[kParameterCount], upper[kParameterCount];
       for (int i = 0; i < kParameterCount; ++i) {
         lower[i] = ranges[i].lowerMultiplier;

@@ -79,11 +79,8 @@ RunStatistics StationFlowStats(const std::vector<double>& values) {
 }
 
 RunStatistics ReadStationFlowStats(int flowRowCount, int stationColumn) {
-  std::string text;
-  if (!ReadFileText(kStreamflowFile, text))
-    FailWithBanner("Error opening modeled streamflow output file \n");
   std::vector<double> values(static_cast<size_t>(flowRowCount));
-  ScanStreamflowColumns(text, kStreamflowFile, flowRowCount, {stationColumn}, values.data());
+  ScanStreamflowColumns(ReadStreamflowText(), kStreamflowFile, flowRowCount, {stationColumn}, values.data());
   return StationFlowStats(values);
 }
 
@@ -120,31 +117,15 @@ void AccumulateRun(std::vector<SensitivityAccumulator>& acc, int k, int whichPar
   a.prevStddev = s.stddev;
 }
 
-namespace {
-
-File CreateOrBanner(const char* path, const char* message) {
-  File file(std::fopen(path, "w"));
-  if (!file) FailWithBanner(message);
-  return file;
-}
-
-std::string ReadOrBanner(const char* path, const char* message) {
-  std::string text;
-  if (!ReadFileText(path, text)) FailWithBanner(message);
-  return text;
-}
-
-}  // namespace
-
 void OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, ParallelSession& session) {
   std::vector<SensitivityAccumulator> accumulators(kParameterCount);
   GenerateOatDatasets();
   int stationColumn = ParseStationColumn(
-      ReadOrBanner("moscem_param.txt", "Error opening observed moscem_param.txt \n"), "moscem_param.txt");
+      ReadFileOrBanner("moscem_param.txt", "Error opening observed moscem_param.txt \n"), "moscem_param.txt");
   int flowRowCount = ParseFlowRowCount(
-      ReadOrBanner("balparam.txt", "     Error opening 'balparam.txt' file \n"), "balparam.txt");
+      ReadFileOrBanner("balparam.txt", OpeningFailure("balparam.txt")), "balparam.txt");
   std::vector<OatRow> rows =
-      ParseOatRows(ReadOrBanner("OAT.txt", "     Error opening 'OAT.txt' file \n"), "OAT.txt");
+      ParseOatRows(ReadFileOrBanner("OAT.txt", OpeningFailure("OAT.txt")), "OAT.txt");
   const uint64_t fingerprint = OatFingerprint();
   std::string written;  // the SensAnalysis.txt rows so far, kept for the checkpoint
   const int completed = session.IsWorker() ? 0 : RestoreOatProgress(options, fingerprint, accumulators, written);
@@ -158,10 +139,10 @@ void OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, Pa
     return RunResult{s.max_mod, s.mean_mod, s.stddev, static_cast<double>(s.kept)};
   };
   std::unique_ptr<RunDispatcher> dispatcher = session.MakeDispatcher(jobs, run, static_cast<size_t>(completed));
-  File sens = CreateOrBanner("SensAnalysis.txt", "Error opening Sensitivity Analysis Output file \n");
+  File sens = CreateFileOrBanner("SensAnalysis.txt", "Error opening Sensitivity Analysis Output file \n");
   std::fputs("whichParam, OAT Parameter Value, max_mod, mean_mod, stddev \n", sens.get());
   std::fputs(written.c_str(), sens.get());
-  File summary = CreateOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n");
+  File summary = CreateFileOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n");
   std::fputs("whichParam, max_mod, mean_mod, stddev \n", summary.get());
   for (int k = completed; k < kOatRunCount; ++k) {
     const OatRow& row = rows[static_cast<size_t>(k)];

@@ -24,38 +24,24 @@ float parseDailyValue(std::string_view field) {
 
 namespace {
 
-const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
-                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // Reads the field that starts at p, up to the next comma or the end, and
-// returns where it ends. Plain decimals of up to 15 significant digits are
-// converted here in one pass (mantissa / 10^decimals is then correctly
-// rounded, like any exact conversion); everything else goes through
-// parseDailyValue.
+// returns where it ends. A plain decimal is converted in one pass; anything
+// else goes through parseDailyValue.
 const char* readField(const char* p, const char* end, float& value) {
   const char* start = p;
   while (p < end && (*p == ' ' || *p == '\t')) ++p;
   bool negative = p < end && *p == '-';
   if (p < end && (*p == '-' || *p == '+')) ++p;
-  unsigned long long mantissa = 0;
-  const char* digits = p;
-  while (p < end && static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-  long count = p - digits, decimals = 0;
-  if (p < end && *p == '.') {
-    const char* point = ++p;
-    while (p < end && static_cast<unsigned char>(*p - '0') < 10) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
-    decimals = p - point;
-    count += decimals;
-  }
-  if (count > 0 && count <= 15 && (p == end || *p == ',')) {
-    double v = static_cast<double>(mantissa) / kPow10[decimals];
+  double v = 0;
+  const char* stop = ParsePlainDecimal(p, end, v);
+  if (stop && (stop == end || *stop == ',')) {
     value = static_cast<float>(negative ? -v : v);
-    return p;
+    return stop;
   }
   const void* comma = std::memchr(p, ',', static_cast<size_t>(end - p));
-  const char* stop = comma ? static_cast<const char*>(comma) : end;
-  value = parseDailyValue(std::string_view(start, static_cast<size_t>(stop - start)));
-  return stop;
+  const char* fieldEnd = comma ? static_cast<const char*>(comma) : end;
+  value = parseDailyValue(std::string_view(start, static_cast<size_t>(fieldEnd - start)));
+  return fieldEnd;
 }
 
 }  // namespace
