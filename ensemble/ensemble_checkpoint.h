@@ -1,6 +1,8 @@
 #pragma once
 // The checkpoint of ensemble-runner, "ensemble-runner.checkpoint": after each
-// run folded, the bounds, the running average and the run-table rows so far.
+// run folded, the bounds and the running average. The run-table rows are
+// appended one per run to "ensemble-runner.checkpoint.rows", so that saving
+// stays the same amount of work however many runs are done.
 
 #include <cstdint>
 
@@ -10,6 +12,7 @@
 #include "run_options.h"
 
 extern const char* const kEnsembleCheckpointFile;
+extern const char* const kEnsembleCheckpointRowsFile;
 
 // A fingerprint of every input of the ensemble.
 uint64_t EnsembleFingerprint(const CalibrationSettings& settings, const RunFiles& files);
@@ -23,3 +26,6 @@ int RestoreEnsembleProgress(const RunOptions& options, const CalibrationSettings
 
 void SaveEnsembleProgress(int completedRuns, const CalibrationSettings& settings, uint64_t fingerprint,
                           EnsembleResults& results);
+
+// Removes the checkpoint and its rows after a complete run.
+void RemoveEnsembleProgress();

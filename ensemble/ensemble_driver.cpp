@@ -126,7 +126,7 @@ void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntry
   PrintObjectives(selected, s.nflux);
   std::printf("\n");
   WriteEnsembleResults(s, r, files);
-  std::remove(kEnsembleCheckpointFile);
+  RemoveEnsembleProgress();
   double elapsed = std::difftime(std::time(nullptr), start);
   std::printf("\nCompleted in %10.4g SECONDS. Free memory.\n", elapsed);
   std::printf("---------------------------------------------------\n\n");

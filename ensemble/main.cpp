@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     const RunFiles& f = control.files;
     session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
                                  {f.seriesOutputFile, f.statisticsOutputFile, f.boundsOutputFile,
-                                  kEnsembleCheckpointFile, std::string(kEnsembleCheckpointFile) + ".tmp"});
+                                  kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile,
+                                  std::string(kEnsembleCheckpointFile) + ".tmp"});
     ModelLibrary library;
     ModelEntryPoints entries;
     if (!BindModelLibrary(library, entries)) return 1;

@@ -21,6 +21,7 @@ TEST(EnsembleResume, AKilledRunResumesToTheSameFiles) {
   Outcome first = killed.Run();
   EXPECT_NE(first.status, 0);
   EXPECT_NE(killed.Read("ensemble-runner.checkpoint").find("completed 3\n"), std::string::npos);
+  EXPECT_EQ(killed.Read("ensemble-runner.checkpoint.rows").size(), 3 * 22 * sizeof(double));  // 2 fluxes + 20
   std::filesystem::remove(killed.dir / "abort_after_runs");
   Outcome resumed = killed.Run("--resume run.txt");
   ASSERT_EQ(resumed.status, 0) << resumed.err;
@@ -30,6 +31,7 @@ TEST(EnsembleResume, AKilledRunResumesToTheSameFiles) {
   for (const char* name : {"series.csv", "bounds.csv", "stats.csv"})
     EXPECT_EQ(killed.Read(name), whole.Read(name)) << name;
   EXPECT_EQ(killed.Read("ensemble-runner.checkpoint"), "<missing ensemble-runner.checkpoint>");
+  EXPECT_EQ(killed.Read("ensemble-runner.checkpoint.rows"), "<missing ensemble-runner.checkpoint.rows>");
   // Three runs were made, the fourth was killed; later calls are no longer counted.
   EXPECT_EQ(killed.Read("routing_calls"), "4");
 }
