@@ -26,10 +26,7 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
 }
 
 bool IsMissingObservation(std::string_view field) {
-  if (field.empty()) return true;
-  std::string lower;
-  for (char c : field) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return lower == "nan" || lower == "na";
+  return field.empty() || EqualsIgnoringCase(field, "nan") || EqualsIgnoringCase(field, "na");
 }
 
 // A whole field that is one finite number.

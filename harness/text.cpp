@@ -87,6 +87,15 @@ std::string_view TrimBlanks(std::string_view s) {
 
 bool IsBlankLine(std::string_view s) { return TrimBlanks(s).empty(); }
 
+static char LowerLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (LowerLetter(a[i]) != LowerLetter(b[i])) return false;
+  return true;
+}
+
 bool ParseLeadingInt(std::string_view s, int& value, size_t* used) {
   size_t i = 0;
   while (i < s.size() && IsBlank(s[i])) ++i;

@@ -48,6 +48,8 @@ class FileLineReader {
 bool IsBlank(char c);  // blank or tab
 std::string_view TrimBlanks(std::string_view s);  // blanks, tabs, CR, LF at both ends
 bool IsBlankLine(std::string_view s);
+// Equal when letters A to Z are taken as a to z.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Leading decimal integer: optional blanks, optional sign, digits. Stops at the
 // first non-digit. `used` receives the characters consumed. False when no

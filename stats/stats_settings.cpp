@@ -19,18 +19,11 @@ const IntegerLine kIntegerLines[] = {
     {&StatsSettings::fieldCount, "the number of fields"},
 };
 
-std::string lowerCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 StatOperation parseOperation(std::string_view line, const std::string& path) {
-  std::string word = lowerCase(TrimBlanks(line));
-  if (word == "mean") return MEAN;
-  if (word == "median") return MEDIAN;
-  if (word == "max") return MAX;
+  std::string_view word = TrimBlanks(line);
+  if (EqualsIgnoringCase(word, "mean")) return MEAN;
+  if (EqualsIgnoringCase(word, "median")) return MEDIAN;
+  if (EqualsIgnoringCase(word, "max")) return MAX;
   throw InputError(path, 7,
                    "expected the operation Mean, Median or Max, found '" + std::string(line) + "'");
 }
