@@ -87,7 +87,8 @@ void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntry
                                    s.nruns, s.nparam, "multipliers");
   DoubleMatrix listedObjectives = ParseRunList(ReadFileOrDie(files.objectiveFile), files.objectiveFile,
                                                s.nruns, s.nflux, "objective values");
-  const uint64_t fingerprint = EnsembleFingerprint(s, files);
+  // Only the coordinator keeps a checkpoint; workers read no more than their runs need.
+  const uint64_t fingerprint = session.IsWorker() ? 0 : EnsembleFingerprint(s, files);
   const int completed = session.IsWorker() ? 0 : RestoreEnsembleProgress(options, s, fingerprint, r);
   const std::vector<RunJob> jobs = EnsembleJobs(sets, s);
   RunFunction run = [&](const RunJob& job) {

@@ -5,21 +5,11 @@
 // run does, and hands the runs to ranks 1 to N-1, the workers, each of which
 // works in a private copy of the working directory.
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "run_dispatch.h"
-
-class ParallelSession;
-
-// Runs a program's body: an input error or a failed run is reported on
-// standard error (a failed run with its number, its job named `jobName` and
-// its worker folder) and gives exit status 1; in a parallel run an input
-// error ends every process.
-int RunReportingFailures(ParallelSession& session, const char* program, const char* jobName,
-                         const std::function<int()>& body);
 
 class ParallelSession {
  public:

@@ -33,5 +33,14 @@ class RunDispatcher {
   virtual RunResult Result(size_t index) = 0;
 };
 
+class ParallelSession;
+
+// Runs a program's body: an input error or a failed run is reported on
+// standard error (a failed run with its number, its job named `jobName` and
+// its worker folder) and gives exit status 1; in a parallel run an input
+// error ends every process.
+int RunReportingFailures(ParallelSession& session, const char* program, const char* jobName,
+                         const std::function<int()>& body);
+
 // Makes each run in this process when its result is asked for.
 std::unique_ptr<RunDispatcher> MakeSerialDispatcher(const std::vector<RunJob>& jobs, RunFunction run);

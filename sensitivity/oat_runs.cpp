@@ -126,7 +126,8 @@ void OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, Pa
       ReadFileOrBanner("balparam.txt", OpeningFailure("balparam.txt")), "balparam.txt");
   std::vector<OatRow> rows =
       ParseOatRows(ReadFileOrBanner("OAT.txt", OpeningFailure("OAT.txt")), "OAT.txt");
-  const uint64_t fingerprint = OatFingerprint();
+  // Only the coordinator keeps a checkpoint; workers read no more than their runs need.
+  const uint64_t fingerprint = session.IsWorker() ? 0 : OatFingerprint();
   std::string written;  // the SensAnalysis.txt rows so far, kept for the checkpoint
   const int completed = session.IsWorker() ? 0 : RestoreOatProgress(options, fingerprint, accumulators, written);
   std::vector<RunJob> jobs;
