@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "checkpoint.h"
 #include "fatal.h"
@@ -61,7 +62,7 @@ void SaveEnsembleProgress(int completedRuns, const CalibrationSettings& s, uint6
     File rows = OpenFileOrDie(kEnsembleCheckpointRowsFile, completedRuns == 1 ? "wb" : "ab");
     const size_t width = static_cast<size_t>(r.runTable.columns());
     std::fwrite(r.runTable[completedRuns - 1], sizeof(double), width, rows.get());
-    if (std::fflush(rows.get()) != 0) FatalError(std::string("Can not write file: ") + kEnsembleCheckpointRowsFile);
+    CloseFileOrDie(std::move(rows), kEnsembleCheckpointRowsFile);
   }
   WriteCheckpoint(kEnsembleCheckpointFile, c);
 }

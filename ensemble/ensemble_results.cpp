@@ -90,8 +90,7 @@ std::string StatisticsFileText(const CalibrationSettings& s, const EnsembleResul
 }
 
 static void WriteResultFile(const std::string& path, const std::string& text) {
-  File file = OpenFileOrDie(path, "w");
-  WriteAll(file.get(), text);
+  WriteFileOrDie(OpenFileOrDie(path, "w"), path, text);
 }
 
 void WriteEnsembleResults(const CalibrationSettings& s, const EnsembleResults& r, const RunFiles& files) {

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "fatal.h"
 #include "input_error.h"
@@ -64,7 +65,7 @@ void WriteCheckpoint(const std::string& path, Checkpoint& c) {
     std::fprintf(file.get(), "%s checkpoint\nfingerprint %016" PRIx64 "\ncompleted %d\nbytes %zu\n",
                  c.program.c_str(), c.fingerprint, c.completedRuns, c.data.bytes().size());
     std::fwrite(c.data.bytes().data(), 1, c.data.bytes().size(), file.get());
-    if (std::fflush(file.get()) != 0) FatalError("Can not write file: " + temporary + "\n");
+    CloseFileOrDie(std::move(file), temporary);
   }
 #if defined(_WIN32)
   std::remove(path.c_str());  // rename does not replace a file on Windows

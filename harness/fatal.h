@@ -41,5 +41,10 @@ std::string ReadFileOrBanner(const std::string& path, const std::string& message
 // `path` created (or truncated) for writing, or FailWithBanner(message).
 File CreateFileOrBanner(const std::string& path, const std::string& message);
 
-// Writes all of `text` to `file`, and flushes it.
-void WriteAll(FILE* file, const std::string& text);
+// Flushes and closes `file`, or stops through FatalError with
+// "Can not write file: PATH (reason)\n" when any write to it failed (a full
+// disk, a lost network share): a cut-short file is never reported as written.
+void CloseFileOrDie(File file, const std::string& path);
+
+// Writes all of `text` to `file` and closes it through CloseFileOrDie.
+void WriteFileOrDie(File file, const std::string& path, const std::string& text);

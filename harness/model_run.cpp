@@ -1,6 +1,7 @@
 #include "model_run.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "fatal.h"
 #include "streamflow.h"
@@ -42,9 +43,9 @@ void WriteModelInputFiles(const RunFiles& files, std::vector<SubbasinRecord>& su
     AppendBasinLine(basinText, subbasins[i]);
     AppendReachLine(riverText, reaches[i]);
   }
-  WriteAll(basinFile.get(), basinText);
-  WriteAll(riverFile.get(), riverText);
-  WriteAll(choiceFile.get(), kModelChoiceHeader + ModelChoiceLines(choice));
+  WriteFileOrDie(std::move(basinFile), files.basinFile, basinText);
+  WriteFileOrDie(std::move(riverFile), files.riverFile, riverText);
+  WriteFileOrDie(std::move(choiceFile), files.modelChoiceFile, kModelChoiceHeader + ModelChoiceLines(choice));
 }
 
 void WriteModelFiles(int& balanceModel, int& routingModel, const ParameterSet& set,

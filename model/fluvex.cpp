@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "balance.h"
 #include "input_error.h"
@@ -45,8 +46,8 @@ void Balance(const char* listFile, bool twoLayers) {
 }
 
 void WriteStreamflow(const std::string& path, const std::vector<double>& flows, int days, int n) {
-  FILE* f = std::fopen(path.c_str(), "w");
-  if (!f) throw ModelError{path + ": cannot be created"};
+  OutputFile file = CreateOutput(path);
+  FILE* f = file.get();
   std::fputs("Day", f);
   for (int i = 1; i <= n; ++i) std::fprintf(f, ", Flow%d", i);
   std::fputc('\n', f);
@@ -61,7 +62,7 @@ void WriteStreamflow(const std::string& path, const std::vector<double>& flows, 
     }
     std::fputc('\n', f);
   }
-  std::fclose(f);
+  CloseOutput(std::move(file), path);
 }
 
 void Route(const char* listFile, RoutingMethod method) {

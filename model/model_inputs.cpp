@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "input_error.h"
 #include "subbasin_count.h"
@@ -81,10 +82,22 @@ std::vector<double> ReadDailyTable(const std::string& path, int days, int subbas
   return values;
 }
 
+OutputFile CreateOutput(const std::string& path) {
+  OutputFile file(std::fopen(path.c_str(), "w"));
+  if (!file) throw ModelError{path + ": cannot be created"};
+  return file;
+}
+
+void CloseOutput(OutputFile file, const std::string& path) {
+  bool failed = std::ferror(file.get()) != 0;
+  if (std::fclose(file.release()) != 0) failed = true;
+  if (failed) throw ModelError{path + ": cannot be written"};
+}
+
 void WriteDailyTable(const std::string& path, const std::string& header,
                      const std::vector<double>& values, int days, int subbasins) {
-  FILE* f = std::fopen(path.c_str(), "w");
-  if (!f) throw ModelError{path + ": cannot be created"};
+  OutputFile file = CreateOutput(path);
+  FILE* f = file.get();
   std::fprintf(f, "%s\n", header.c_str());
   for (int d = 0; d < days; ++d) {
     std::fprintf(f, "%d", d + 1);
@@ -92,7 +105,7 @@ void WriteDailyTable(const std::string& path, const std::string& header,
       std::fprintf(f, ",%.6f", values[static_cast<size_t>(d) * static_cast<size_t>(subbasins) + static_cast<size_t>(i)]);
     std::fputc('\n', f);
   }
-  std::fclose(f);
+  CloseOutput(std::move(file), path);
 }
 
 }  // namespace fluvex

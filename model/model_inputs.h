@@ -3,6 +3,8 @@
 // run-length settings of "balparam.txt", the daily forcing series and the
 // runoff series passed from the balance stage to the routing stage.
 
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,5 +44,17 @@ void WriteDailyTable(const std::string& path, const std::string& header,
                      const std::vector<double>& values, int days, int subbasins);
 
 std::string ReadText(const std::string& path);
+
+// An output file of the model, closed on every path.
+struct OutputCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using OutputFile = std::unique_ptr<FILE, OutputCloser>;
+
+// `path` created (or truncated), or a ModelError.
+OutputFile CreateOutput(const std::string& path);
+// Flushes and closes `file`; a ModelError when any write to it failed, so a
+// cut-short output (a full disk) is never reported as a successful stage.
+void CloseOutput(OutputFile file, const std::string& path);
 
 }  // namespace fluvex

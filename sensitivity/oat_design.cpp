@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "fatal.h"
 #include "input_error.h"
@@ -149,7 +150,8 @@ void GenerateOatDatasets() {
         lower[i] = ranges[i].lowerMultiplier;
         upper[i] = ranges[i].upperMultiplier;
       }
-      WriteAll(table.get(), ParameterTableText(lower, upper));
+      WriteFileOrDie(std::move(table), "parameter.in", ParameterTableText(lower, upper));
     }
   }
+  CloseFileOrDie(std::move(oat), "OAT.txt");
 }

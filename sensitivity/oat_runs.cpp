@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "fatal.h"
 #include "input_error.h"
@@ -165,5 +166,8 @@ void OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, Pa
   for (const SensitivityAccumulator& a : accumulators)
     std::fprintf(summary.get(), "%d,%.3f,%.3f,%.3f\n", a.whichParam, a.sumMaxChange * perRun,
                  a.sumMeanChange * perRun, a.sumStddevChange * perRun);
+  // Both files complete before the checkpoint goes: a failed write can be resumed.
+  CloseFileOrDie(std::move(sens), "SensAnalysis.txt");
+  CloseFileOrDie(std::move(summary), "SArunOutput.txt");
   std::remove(kOatCheckpointFile);
 }

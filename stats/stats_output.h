@@ -16,7 +16,8 @@ std::string monthlyFileText(const std::string& headerLine, const StatsTable& mon
 std::string annualFileText(const std::string& headerLine, const StatsSettings& settings,
                            const StatsTable& annual);
 
-// Create or truncate the file and write it; false when it cannot be created.
+// Create or truncate the file and write it; false when it cannot be created,
+// std::runtime_error ("PATH: cannot be written (reason)") when a write fails.
 bool writeMonthlyFile(const std::string& path, const std::string& headerLine, const StatsTable& monthly);
 bool writeAnnualFile(const std::string& path, const std::string& headerLine,
                      const StatsSettings& settings, const StatsTable& annual);

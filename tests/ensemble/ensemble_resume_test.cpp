@@ -36,6 +36,33 @@ TEST(EnsembleResume, AKilledRunResumesToTheSameFiles) {
   EXPECT_EQ(killed.Read("routing_calls"), "4");
 }
 
+// A write that fails (a full disk: /dev/full here) stops the run with the file
+// named, whether it is a result, a model input or the checkpoint. The
+// checkpoint outlives a failed result file, so --resume only finishes the job.
+TEST(EnsembleResume, AFailedWriteNamesTheFileAndTheRunResumes) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  EnsembleFixture whole(kSets);
+  ASSERT_EQ(whole.Run().status, 0);
+  for (const char* name : {"bounds.csv", "basin.txt", "ensemble-runner.checkpoint.tmp"}) {
+    EnsembleFixture f(kSets);
+    std::filesystem::create_symlink("/dev/full", f.dir / name);
+    Outcome o = f.Run();
+    EXPECT_EQ(o.status, 1) << name;
+    EXPECT_EQ(o.err, std::string("Can not write file: ") + name +
+                         " (No space left on device)\n\n...now exiting to system...\n");
+  }
+  EnsembleFixture f(kSets);
+  std::filesystem::create_symlink("/dev/full", f.dir / "bounds.csv");
+  ASSERT_EQ(f.Run().status, 1);
+  EXPECT_NE(f.Read("ensemble-runner.checkpoint").find("completed 5\n"), std::string::npos);
+  std::filesystem::remove(f.dir / "bounds.csv");
+  Outcome resumed = f.Run("--resume run.txt");
+  ASSERT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_EQ(resumed.out.find("   of      5  runs:"), std::string::npos);
+  for (const char* name : {"series.csv", "bounds.csv", "stats.csv"})
+    EXPECT_EQ(f.Read(name), whole.Read(name)) << name;
+}
+
 TEST(EnsembleResume, WithoutACheckpointResumeStartsAtRunOne) {
   EnsembleFixture f(kSets);
   Outcome o = f.Run("--resume run.txt");

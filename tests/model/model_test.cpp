@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -184,6 +185,20 @@ TEST(Library, BadInputGivesAStatusAMessageAndNoFlows) {
   EXPECT_EQ(routing.err, "fluvex LAGROUTE: runoff.txt: cannot be opened\n");
   EXPECT_FALSE(std::filesystem::exists(run.dir / "streamflow.txt"));
   EXPECT_EQ(run.Call("DIFFROUTE", "nolist.txt"), 1);
+}
+
+// A stage whose output cannot be written completely (a full disk) fails
+// instead of handing a cut-short file to the next stage or the caller.
+TEST(Library, AFailedWriteIsAFailure) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  try {
+    fluvex::OutputFile full = fluvex::CreateOutput("/dev/full");
+    std::fputs("Day, Flow1\n", full.get());
+    fluvex::CloseOutput(std::move(full), "/dev/full");
+    ADD_FAILURE() << "no error";
+  } catch (const fluvex::ModelError& e) {
+    EXPECT_EQ(e.message, "/dev/full: cannot be written");
+  }
 }
 
 }  // namespace

@@ -112,6 +112,29 @@ TEST(OatSensitivity, InputProblemsNameTheFileAndLine) {
   }
 }
 
+// A write that fails (a full disk: /dev/full here) stops the run with the file
+// named. After the 400 runs the checkpoint outlives a failed result file, so
+// --resume writes the results without running the model again.
+TEST(OatSensitivity, AFailedWriteNamesTheFileAndTheRunResumes) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  for (const char* name : {"OAT.txt", "parameter.in", "SArunOutput.txt"}) {
+    OatFixture f;
+    std::filesystem::create_symlink("/dev/full", f.dir / name);
+    Outcome o = f.Run();
+    EXPECT_EQ(o.status, 1) << name;
+    const std::string stop = std::string("\nCan not write file: ") + name +
+                             " (No space left on device)\n\n...now exiting to system...\n";
+    EXPECT_EQ(o.err.substr(o.err.size() - std::min(o.err.size(), stop.size())), stop);
+    if (name != std::string("SArunOutput.txt")) continue;
+    std::filesystem::remove(f.dir / name);
+    Outcome resumed = RunProgram(f.dir.path(), OAT_SENSITIVITY_PATH, "--resume");
+    ASSERT_EQ(resumed.status, 0) << resumed.err;
+    EXPECT_EQ(resumed.err.find("OAT model runs successfully completed"), std::string::npos);
+    EXPECT_EQ(Lines(f.Read("SArunOutput.txt")), 21);
+    EXPECT_EQ(Lines(f.Read("SensAnalysis.txt")), 401);
+  }
+}
+
 TEST(OatSensitivity, AKilledRunResumesToTheSameFiles) {
   OatFixture whole;
   ASSERT_EQ(whole.Run().status, 0);

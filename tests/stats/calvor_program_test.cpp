@@ -239,6 +239,17 @@ TEST(Calvor, FilesThatCannotBeOpened) {
     EXPECT_EQ(o.out, "Error opening file annual.csv");
     EXPECT_EQ(c.Read("monthly.csv"), "Date,A,B\n200101,1\n");
   }
+  if (std::filesystem::exists("/dev/full")) {  // a full disk: the write fails, not the opening
+    CalvorDir c;
+    c.Settings(2001, 1, 1, 2001, 31, 1, "Mean");
+    c.Daily(31, [](int) { return std::string("1,2"); });
+    std::filesystem::create_symlink("/dev/full", c.dir / "monthly.csv");
+    Outcome o = c.Run();
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "monthly.csv: cannot be written (No space left on device)\n");
+    std::string log = c.Read("logfilestats.txt");
+    EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) + 1), o.err);
+  }
 }
 
 }  // namespace
