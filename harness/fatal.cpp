@@ -1,6 +1,5 @@
 #include "fatal.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -67,22 +66,8 @@ File CreateFileOrBanner(const std::string& path, const std::string& message) {
 }
 
 void CloseFileOrDie(File file, const std::string& path) {
-  FILE* f = file.release();
-  bool failed = std::ferror(f) != 0;
-  int reason = failed ? errno : 0;  // an earlier failed write left its cause in errno
-  errno = 0;
-  if (std::fflush(f) != 0 && !failed) {
-    failed = true;
-    reason = errno;
-  }
-  errno = 0;
-  if (std::fclose(f) != 0 && !failed) {
-    failed = true;
-    reason = errno;
-  }
-  if (failed)
-    FatalError("Can not write file: " + path +
-               (reason != 0 ? std::string(" (") + std::strerror(reason) + ")" : std::string()) + "\n");
+  if (int cause = CloseWrittenFile(std::move(file)))
+    FatalError("Can not write file: " + path + " (" + std::strerror(cause) + ")\n");
 }
 
 void WriteFileOrDie(File file, const std::string& path, const std::string& text) {

@@ -1,10 +1,10 @@
 #pragma once
 // The two ways a model-driving program stops, and the open-or-stop helper.
 
-#include <cstdio>
-#include <memory>
 #include <stdexcept>
 #include <string>
+
+#include "file_handle.h"
 
 // In a parallel worker a stop must not end the process: FatalError and
 // FailWithBanner then throw this, carrying their message, instead.
@@ -19,11 +19,6 @@ void SetStopsThrow(bool enabled);
 // The framed stop: frame lines on standard output, the message (printed as
 // given) on standard error, exit status 1.
 [[noreturn]] void FailWithBanner(const std::string& message);
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 // Opens `path` with `mode` ("r" or "w", text mode) or stops through FatalError
 // with "Can not open file: PATH\n".

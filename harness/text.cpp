@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <memory>
 #include <type_traits>
 
+#include "file_handle.h"
+
 bool ReadFileText(const std::string& path, std::string& text) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  File file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   text.clear();
   // Sized once from the file's length, so that a large file is not copied as it grows.

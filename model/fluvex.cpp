@@ -46,7 +46,7 @@ void Balance(const char* listFile, bool twoLayers) {
 }
 
 void WriteStreamflow(const std::string& path, const std::vector<double>& flows, int days, int n) {
-  OutputFile file = CreateOutput(path);
+  File file = CreateOutput(path);
   FILE* f = file.get();
   std::fputs("Day", f);
   for (int i = 1; i <= n; ++i) std::fprintf(f, ", Flow%d", i);

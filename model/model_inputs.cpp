@@ -82,21 +82,19 @@ std::vector<double> ReadDailyTable(const std::string& path, int days, int subbas
   return values;
 }
 
-OutputFile CreateOutput(const std::string& path) {
-  OutputFile file(std::fopen(path.c_str(), "w"));
+File CreateOutput(const std::string& path) {
+  File file(std::fopen(path.c_str(), "w"));
   if (!file) throw ModelError{path + ": cannot be created"};
   return file;
 }
 
-void CloseOutput(OutputFile file, const std::string& path) {
-  bool failed = std::ferror(file.get()) != 0;
-  if (std::fclose(file.release()) != 0) failed = true;
-  if (failed) throw ModelError{path + ": cannot be written"};
+void CloseOutput(File file, const std::string& path) {
+  if (CloseWrittenFile(std::move(file)) != 0) throw ModelError{path + ": cannot be written"};
 }
 
 void WriteDailyTable(const std::string& path, const std::string& header,
                      const std::vector<double>& values, int days, int subbasins) {
-  OutputFile file = CreateOutput(path);
+  File file = CreateOutput(path);
   FILE* f = file.get();
   std::fprintf(f, "%s\n", header.c_str());
   for (int d = 0; d < days; ++d) {

@@ -3,11 +3,10 @@
 // run-length settings of "balparam.txt", the daily forcing series and the
 // runoff series passed from the balance stage to the routing stage.
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "file_handle.h"
 #include "parameter_files.h"
 
 namespace fluvex {
@@ -45,16 +44,10 @@ void WriteDailyTable(const std::string& path, const std::string& header,
 
 std::string ReadText(const std::string& path);
 
-// An output file of the model, closed on every path.
-struct OutputCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using OutputFile = std::unique_ptr<FILE, OutputCloser>;
-
 // `path` created (or truncated), or a ModelError.
-OutputFile CreateOutput(const std::string& path);
+File CreateOutput(const std::string& path);
 // Flushes and closes `file`; a ModelError when any write to it failed, so a
 // cut-short output (a full disk) is never reported as a successful stage.
-void CloseOutput(OutputFile file, const std::string& path);
+void CloseOutput(File file, const std::string& path);
 
 }  // namespace fluvex

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <memory>
 
+#include "file_handle.h"
 #include "text.h"
 
 float parseDailyValue(std::string_view field) {
@@ -75,7 +75,7 @@ void parseDailySeries(std::string_view text, DailySeries& series) {
 }
 
 bool readDailySeries(const std::string& path, DailySeries& series) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  File file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   // Every value takes at least two characters ("1,"); a typical one six or more.
   // Reserving for that spares the copies of a growing array on large files.

@@ -2,17 +2,12 @@
 // The run log "logfilestats.txt": emptied at start, flushed after every line,
 // so that it is complete however the run ends.
 
-#include <cstdio>
-#include <memory>
 #include <string>
 
-struct StreamCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using OwnedStream = std::unique_ptr<FILE, StreamCloser>;
+#include "file_handle.h"
 
 struct RunLog {
-  OwnedStream file;  // empty when the log could not be created: its text is then lost
+  File file;  // empty when the log could not be created: its text is then lost
 };
 
 // Opens (truncating) the log; a log that cannot be created gives one warning

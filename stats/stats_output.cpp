@@ -1,11 +1,12 @@
 #include "stats_output.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
+#include "file_handle.h"
 #include "number_format.h"
 #include "run_log.h"
 
@@ -41,19 +42,11 @@ std::string annualFileText(const std::string& headerLine, const StatsSettings& s
 }
 
 static bool writeTextFile(const std::string& path, const std::string& text) {
-  OwnedStream file(std::fopen(path.c_str(), "wb"));
+  File file(std::fopen(path.c_str(), "wb"));
   if (!file) return false;
-  errno = 0;
-  bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
-                 std::fflush(file.get()) == 0;
-  int reason = errno;
-  if (std::fclose(file.release()) != 0 && written) {
-    written = false;
-    reason = errno;
-  }
-  if (!written)
-    throw std::runtime_error(path + ": cannot be written" +
-                             (reason != 0 ? std::string(" (") + std::strerror(reason) + ")" : std::string()));
+  std::fwrite(text.data(), 1, text.size(), file.get());
+  if (int cause = CloseWrittenFile(std::move(file)))
+    throw std::runtime_error(path + ": cannot be written (" + std::strerror(cause) + ")");
   return true;
 }
 

@@ -192,7 +192,7 @@ TEST(Library, BadInputGivesAStatusAMessageAndNoFlows) {
 TEST(Library, AFailedWriteIsAFailure) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
   try {
-    fluvex::OutputFile full = fluvex::CreateOutput("/dev/full");
+    File full = fluvex::CreateOutput("/dev/full");
     std::fputs("Day, Flow1\n", full.get());
     fluvex::CloseOutput(std::move(full), "/dev/full");
     ADD_FAILURE() << "no error";
