@@ -4,11 +4,11 @@
 
 int CloseWrittenFile(File file) {
   FILE* f = file.release();
+  auto cause = [] { return errno != 0 ? errno : EIO; };
   // A write that failed earlier set the stream's error flag and left its cause in errno.
-  int cause = std::ferror(f) != 0 ? (errno != 0 ? errno : EIO) : 0;
+  int failure = std::ferror(f) != 0 ? cause() : 0;
   errno = 0;
-  if (std::fflush(f) != 0 && cause == 0) cause = errno != 0 ? errno : EIO;
-  errno = 0;
-  if (std::fclose(f) != 0 && cause == 0) cause = errno != 0 ? errno : EIO;
-  return cause;
+  // fclose flushes what is still buffered and fails when that write fails.
+  if (std::fclose(f) != 0 && failure == 0) failure = cause();
+  return failure;
 }
