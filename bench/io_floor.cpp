@@ -37,6 +37,9 @@ int main(int argc, char** argv) {
     for (const std::string& path : reads) ReadWhole(path);
     for (size_t i = 0; i < writes.size(); ++i) {
       std::string target = "floor_" + writes[i];
+      // Removed first, as the toolkit removes "streamflow.txt" before each run:
+      // truncating a large file instead makes some file systems flush it on close.
+      std::remove(target.c_str());
       if (FILE* f = std::fopen(target.c_str(), "wb")) {
         std::fwrite(contents[i].data(), 1, contents[i].size(), f);
         std::fclose(f);
