@@ -22,7 +22,9 @@ int main(int argc, char** argv) {
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(argc, argv, options, error) || options.arguments.size() != 1) {
-    if (!session.IsWorker()) std::fputs(kUsage, stderr);
+    if (error.empty())
+      error = options.arguments.empty() ? "no run-control file named" : "more than one run-control file named";
+    if (!session.IsWorker()) std::fprintf(stderr, "ensemble-runner: %s\n%s", error.c_str(), kUsage);
     if (session.IsParallel()) session.Abort();
     return 1;
   }

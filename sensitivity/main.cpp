@@ -17,7 +17,9 @@ int main(int argc, char** argv) {
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(argc, argv, options, error)) {
-    if (!session.IsWorker()) std::fputs("usage: oat-sensitivity [--resume] [--worker-root DIR]\n", stderr);
+    if (!session.IsWorker())
+      std::fprintf(stderr, "oat-sensitivity: %s\nusage: oat-sensitivity [--resume] [--worker-root DIR]\n",
+                   error.c_str());
     if (session.IsParallel()) session.Abort();
     return 1;
   }

@@ -133,11 +133,18 @@ TEST(EnsembleRunner, MissingObservationsAreNeverScored) {
 
 TEST(EnsembleRunner, UsageErrorsStopBeforeTheLibraryIsBound) {
   EnsembleFixture f({1.0});
-  for (const char* arguments : {"", "run.txt extra", "--bogus run.txt", "--worker-root"}) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "no run-control file named"},
+      {"run.txt extra", "more than one run-control file named"},
+      {"--bogus run.txt", "unknown option --bogus"},
+      {"--worker-root", "--worker-root needs a directory"}};
+  for (const auto& [arguments, problem] : cases) {
     Outcome o = f.Run(arguments);
     EXPECT_EQ(o.status, 1) << arguments;
     EXPECT_EQ(o.out, "") << arguments;
-    EXPECT_EQ(o.err, "usage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n") << arguments;
+    EXPECT_EQ(o.err, std::string("ensemble-runner: ") + problem +
+                         "\nusage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n")
+        << arguments;
   }
 }
 

@@ -156,7 +156,7 @@ TEST(OatSensitivity, AKilledRunResumesToTheSameFiles) {
   EXPECT_NE(refused.err.find("oat-sensitivity.checkpoint: not a checkpoint of oat-sensitivity; remove it to start anew\n"),
             std::string::npos);
   EXPECT_EQ(RunProgram(killed.dir.path(), OAT_SENSITIVITY_PATH, "--bogus").err,
-            "usage: oat-sensitivity [--resume] [--worker-root DIR]\n");
+            "oat-sensitivity: unknown option --bogus\nusage: oat-sensitivity [--resume] [--worker-root DIR]\n");
 }
 
 TEST(OatSensitivity, AMissingEntryPointIsAFailure) {
