@@ -77,9 +77,9 @@ void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntry
   int balanceModel = 0, routingModel = 0, modelStatus = 0;
   std::printf("\n##### Make %4d model runs for boundary and average time series ####\n", s.nruns);
   EnsembleResults r = AllocateEnsembleResults(s);
+  // The records are made by every run from the source files, as many as they hold
+  // of the count: a count far beyond the files is reported, not allocated.
   s.nsub = ReadSubbasinCount(files.subbasinCountFile);
-  s.subbasins.assign(static_cast<size_t>(s.nsub), SubbasinRecord{});
-  s.reaches.assign(static_cast<size_t>(s.nsub), ReachRecord{});
   ParseObservedSeries(ReadFileOrDie(files.observedFlowFile), files.observedFlowFile, s.nsteps, s.nflux,
                       r.observed);
   // Both lists are read once, so that a short list is refused before hours of runs.

@@ -1,6 +1,7 @@
 #include "calibration_settings.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "fatal.h"
 #include "input_error.h"
@@ -22,6 +23,7 @@ void ParseFluxColumns(std::string_view text, long firstLine, const std::string& 
   // Collected first and sized last, so that a count far beyond the list
   // reports the missing offsets instead of allocating for all of them.
   std::vector<int> columns;
+  long long column = 0;
   size_t pos = 0;
   long lineNo = firstLine;
   for (int i = 0; i < s.nflux; ++i) {
@@ -38,6 +40,12 @@ void ParseFluxColumns(std::string_view text, long firstLine, const std::string& 
       throw InputError(path, lineNo,
                        what + " must be at least " + (i == 0 ? "1" : "0") + ", found " +
                            std::to_string(value));
+    // The offsets add up to the flux's column, which must stay a 32-bit count.
+    column += value;
+    if (column > std::numeric_limits<int>::max())
+      throw InputError(path, lineNo, "the column offsets up to offset " + std::to_string(i + 1) +
+                                         " add up to more than " +
+                                         std::to_string(std::numeric_limits<int>::max()) + " columns");
     columns.push_back(value);
     pos += used;
     while (pos < text.size() && IsBlank(text[pos])) ++pos;

@@ -189,6 +189,12 @@ TEST(EnsembleRunner, ProblemsFoundBeforeTheRunsStopBeforeAnyModelCall) {
     EnsembleFixture f({1.0});
     f.Write("bal.txt", "title\n3\nx\nx\nmany\n");
     EXPECT_EQ(f.Run().err, "bal.txt:5: expected an integer: the number of subbasins\n");
+    // A count far beyond the source files is reported by the first run, not allocated.
+    f.Write("bal.txt", "title\n3\nx\nx\n2000000000\n");
+    Outcome huge = f.Run();
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_NE(huge.err.find(": expected 2000000000 data rows, found 1\n"), std::string::npos) << huge.err;
+    EXPECT_EQ(f.Read("model_calls.log"), "<missing model_calls.log>");
     std::filesystem::remove(f.dir / "bal.txt");
     Outcome o = f.Run();
     EXPECT_EQ(o.status, 1);

@@ -44,6 +44,8 @@ TEST(CalibrationSettings, BadValuesAreRefusedWithFileAndLine) {
                    "moscem_param.txt:7: column offset 1 of 1 must be at least 1, found 0");
   ExpectInputError([] { Parse("2\n0\n5\n1\n0\nx\n1,-2,"); },
                    "moscem_param.txt:7: column offset 2 of 2 must be at least 0, found -2");
+  ExpectInputError([] { Parse("3\n0\n5\n1\n0\nx\n1,\n2147483646,1,"); },
+                   "moscem_param.txt:8: the column offsets up to offset 3 add up to more than 2147483647 columns");
 }
 
 TEST(CalibrationSettings, NoFluxPrintsTheNoticeAndAMissingFileStops) {
