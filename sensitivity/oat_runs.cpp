@@ -1,5 +1,6 @@
 #include "oat_runs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -80,8 +81,12 @@ RunStatistics StationFlowStats(const std::vector<double>& values) {
 }
 
 RunStatistics ReadStationFlowStats(int flowRowCount, int stationColumn) {
-  std::vector<double> values(static_cast<size_t>(flowRowCount));
-  ScanStreamflowColumns(ReadStreamflowText(), kStreamflowFile, flowRowCount, {stationColumn}, values.data());
+  const std::string text = ReadStreamflowText();
+  // Each row comes from a line of its own after the header, and the scan stops
+  // at the end of the text: a row count far beyond the file is reported, not allocated.
+  const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  std::vector<double> values(std::min(static_cast<size_t>(flowRowCount), lines));
+  ScanStreamflowColumns(text, kStreamflowFile, flowRowCount, {stationColumn}, values.data());
   return StationFlowStats(values);
 }
 

@@ -97,6 +97,13 @@ TEST(OatSensitivity, InputProblemsNameTheFileAndLine) {
     EXPECT_EQ(o.err.substr(o.err.rfind('\n', o.err.size() - 2) + 1),
               "streamflow.txt:3: expected 3 data lines, found 1\n");
     EXPECT_EQ(Lines(f.Read("SensAnalysis.txt")), 1);
+    // A row count far beyond the file is reported, not allocated.
+    WriteFile(f.dir / "balparam.txt", "title\n2000000000 days\nx\nx\n2 subbasins\n");
+    WriteFile(f.dir / "streamflow.source", "Day Q1\n1 10\n2 20\n3 -5\n");
+    o = f.Run();
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.substr(o.err.rfind('\n', o.err.size() - 2) + 1),
+              "streamflow.txt:5: expected 2000000000 data lines, found 3\n");
   }
   {
     OatFixture f;
