@@ -77,8 +77,8 @@ void RunEnsemble(CalibrationSettings& s, const RunFiles& files, const ModelEntry
   int balanceModel = 0, routingModel = 0, modelStatus = 0;
   std::printf("\n##### Make %4d model runs for boundary and average time series ####\n", s.nruns);
   EnsembleResults r = AllocateEnsembleResults(s);
-  // The records are made by every run from the source files, as many as they hold
-  // of the count: a count far beyond the files is reported, not allocated.
+  // Every run makes the records from the source files, so a count far beyond
+  // what the files hold is reported there, not allocated here.
   s.nsub = ReadSubbasinCount(files.subbasinCountFile);
   ParseObservedSeries(ReadFileOrDie(files.observedFlowFile), files.observedFlowFile, s.nsteps, s.nflux,
                       r.observed);

@@ -82,10 +82,11 @@ RunStatistics StationFlowStats(const std::vector<double>& values) {
 
 RunStatistics ReadStationFlowStats(int flowRowCount, int stationColumn) {
   const std::string text = ReadStreamflowText();
-  // Each row comes from a line of its own after the header, and the scan stops
-  // at the end of the text: a row count far beyond the file is reported, not allocated.
-  const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-  std::vector<double> values(std::min(static_cast<size_t>(flowRowCount), lines));
+  // Each row takes at least two characters (its line feed and its label) and the
+  // scan stops at the end of the text, so a row count far beyond the file is
+  // reported, not allocated, without a pass to count the lines.
+  const size_t mostRows = text.size() / 2 + 1;
+  std::vector<double> values(std::min(static_cast<size_t>(flowRowCount), mostRows));
   ScanStreamflowColumns(text, kStreamflowFile, flowRowCount, {stationColumn}, values.data());
   return StationFlowStats(values);
 }
