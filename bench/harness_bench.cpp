@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "fatal.h"
+#include "checked_files.h"
+#include "stop.h"
 #include "model_run.h"
 #include "number_format.h"
 #include "objectives.h"
@@ -86,9 +87,8 @@ void BenchWriting() {
   s.nsub = nsub;
   ParameterSet set(20);
   for (int m = 0; m < 20; ++m) set[m] = 1.1;
-  int balance = 0, routing = 0;
   RunFiles files;
-  double writeSeconds = Seconds([&] { WriteModelFiles(balance, routing, set, s, files); });
+  double writeSeconds = Seconds([&] { WriteModelFiles(set, s, files); });
   std::string written, part;
   ReadFileText("basin.txt", written);
   ReadFileText("river.txt", part);
@@ -135,9 +135,8 @@ void BenchEnsembleRunParts() {
   DoubleMatrix simulated(steps, fluxes), observed(steps, fluxes);
   observed.Fill(3.0);
   DoubleVector objectives(fluxes);
-  int balance = 0, routing = 0;
   RunFiles files;
-  double write = Seconds([&] { WriteModelFiles(balance, routing, set, s, files); }, 20);
+  double write = Seconds([&] { WriteModelFiles(set, s, files); }, 20);
   double read = Seconds([&] { ReadSimulatedFlows(s, simulated); }, 20);
   double score = Seconds([&] { EvaluateObjective(s, simulated, observed, objectives); }, 20);
   std::printf("one ensemble run (100 subbasins, %zu bytes of flows): write model files %.3f ms, "

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "checkpoint.h"
-#include "fatal.h"
+#include "checked_files.h"
 #include "input_error.h"
 #include "text.h"
 

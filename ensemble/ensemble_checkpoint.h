@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "calibration_settings.h"
-#include "ensemble_driver.h"
+#include "ensemble_state.h"
 #include "run_files.h"
 #include "run_options.h"
 

@@ -1,6 +1,6 @@
 #include "ensemble_results.h"
 
-#include "fatal.h"
+#include "checked_files.h"
 #include "number_format.h"
 #include "objectives.h"
 

@@ -6,7 +6,7 @@
 
 #include "arrays.h"
 #include "calibration_settings.h"
-#include "ensemble_driver.h"
+#include "ensemble_state.h"
 #include "run_files.h"
 
 // Fills the 6 x nflux statistics: RMS, STD, TRMS, 1 - (kind 4), -(kind 5), BIAS.

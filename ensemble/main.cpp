@@ -6,16 +6,36 @@
 #include <string>
 
 #include "calibration_settings.h"
+#include "checked_files.h"
 #include "ensemble_checkpoint.h"
 #include "ensemble_driver.h"
-#include "fatal.h"
+#include "failure_report.h"
 #include "model_library.h"
 #include "objectives.h"
 #include "parallel.h"
 #include "run_control.h"
 #include "run_options.h"
+#include "stop.h"
 
 static const char* const kUsage = "usage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n";
+
+static int RunProgram(const RunOptions& options, ParallelSession& session) {
+  const std::string controlPath = options.arguments[0];
+  RunControl control = ParseRunControl(ReadFileOrDie(controlPath), controlPath);
+  const RunFiles& f = control.files;
+  session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
+                               {f.seriesOutputFile, f.statisticsOutputFile, f.boundsOutputFile,
+                                kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile,
+                                std::string(kEnsembleCheckpointFile) + ".tmp"});
+  ModelLibrary library;
+  ModelEntryPoints entries;
+  if (!BindModelLibrary(library, entries)) return 1;
+  CalibrationSettings settings;
+  settings.nruns = control.nruns;
+  ReadCalibrationSettings(settings, control.files);
+  if (!ObjectiveOfKind(settings.objectiveKind)) FatalError("OBJECTIVE FUNCTION NOT DEFINED");
+  return RunEnsemble(settings, control.files, entries, options, session);
+}
 
 int main(int argc, char** argv) {
   ParallelSession session(argc, argv);
@@ -25,26 +45,8 @@ int main(int argc, char** argv) {
     if (error.empty())
       error = options.arguments.empty() ? "no run-control file named" : "more than one run-control file named";
     if (!session.IsWorker()) std::fprintf(stderr, "ensemble-runner: %s\n%s", error.c_str(), kUsage);
-    if (session.IsParallel()) session.Abort();
-    return 1;
+    return session.End(1);
   }
-  return RunReportingFailures(session, "ensemble-runner", "parameter set", [&] {
-    const std::string controlPath = options.arguments[0];
-    RunControl control = ParseRunControl(ReadFileOrDie(controlPath), controlPath);
-    const RunFiles& f = control.files;
-    session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
-                                 {f.seriesOutputFile, f.statisticsOutputFile, f.boundsOutputFile,
-                                  kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile,
-                                  std::string(kEnsembleCheckpointFile) + ".tmp"});
-    ModelLibrary library;
-    ModelEntryPoints entries;
-    if (!BindModelLibrary(library, entries)) return 1;
-    CalibrationSettings settings;
-    settings.nruns = control.nruns;
-    ReadCalibrationSettings(settings, control.files);
-    if (!ObjectiveOfKind(settings.objectiveKind)) FatalError("OBJECTIVE FUNCTION NOT DEFINED");
-    RunEnsemble(settings, control.files, entries, options, session);
-    session.Finish();
-    return 0;
-  });
+  int status = RunReportingFailures("ensemble-runner", "parameter set", [&] { return RunProgram(options, session); });
+  return session.End(status);
 }

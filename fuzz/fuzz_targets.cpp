@@ -12,7 +12,8 @@
 #include "input_error.h"
 #include "oat_design.h"
 #include "oat_runs.h"
-#include "parameter_files.h"
+#include "model_choice.h"
+#include "source_records.h"
 #include "parameter_table.h"
 #include "run_control.h"
 #include "stats_output.h"
@@ -142,7 +143,7 @@ void OatRowsTarget(std::string_view in) {
 }
 
 void StatsSettingsTarget(std::string_view in) {
-  ExpectingInputErrors([&] { settingsEcho(parseSettings(in, "statsparam.txt")); });
+  ExpectingInputErrors([&] { SettingsEcho(ParseSettings(in, "statsparam.txt")); });
 }
 
 // Ten settings lines, then the daily series; the whole program short of files.
@@ -154,16 +155,16 @@ void DailySeriesTarget(std::string_view in) {
   }
   if (split == std::string_view::npos) split = in.size();
   ExpectingInputErrors([&] {
-    StatsSettings settings = parseSettings(in.substr(0, split), "statsparam.txt");
+    StatsSettings settings = ParseSettings(in.substr(0, split), "statsparam.txt");
     DailySeries series;
-    parseDailySeries(in.substr(split), series);
-    checkSettingsLimits(settings, series, "statsparam.txt");
+    ParseDailySeries(in.substr(split), series);
+    CheckSettingsLimits(settings, series, "statsparam.txt");
     RunLog log;
     StatsTable monthly, annual;
-    aggregateSeries(settings, series, log, monthly, annual);
+    AggregateSeries(settings, series, log, monthly, annual);
     Check(monthly.values.size() == monthly.rows() * static_cast<size_t>(settings.fieldCount));
-    monthlyFileText(series.headerLine, monthly);
-    annualFileText(series.headerLine, settings, annual);
+    MonthlyFileText(series.headerLine, monthly);
+    AnnualFileText(series.headerLine, settings, annual);
   });
 }
 

@@ -4,7 +4,8 @@
 #include <limits>
 #include <new>
 
-#include "fatal.h"
+#include "checked_files.h"
+#include "stop.h"
 
 // A negative count is treated as 0, like an empty allocation.
 static size_t Count(std::ptrdiff_t n) { return n > 0 ? static_cast<size_t>(n) : 0; }

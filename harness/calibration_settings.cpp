@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "fatal.h"
+#include "checked_files.h"
+#include "stop.h"
 #include "input_error.h"
 #include "text.h"
 

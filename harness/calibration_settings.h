@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "arrays.h"
-#include "parameter_files.h"
+#include "source_records.h"
 #include "run_files.h"
 
 struct CalibrationSettings {

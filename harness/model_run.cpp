@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "fatal.h"
+#include "checked_files.h"
+#include "stop.h"
 #include "streamflow.h"
 #include "text.h"
 
@@ -14,22 +15,10 @@ ParameterScaling ScalingForSet(const std::vector<int>& optimised, const Paramete
   return scaling;
 }
 
-ModelChoice ReadModelChoiceFile(const RunFiles& files) {
-  std::string text = ReadFileOrBanner(files.modelChoiceFile, OpeningFailure("whichModel.txt"));
-  return ParseModelChoice(text, files.modelChoiceFile);
-}
-
-void ReadSourceRecords(const RunFiles& files, int nsub, std::vector<SubbasinRecord>& subbasins,
-                       std::vector<ReachRecord>& reaches) {
-  std::string basinText = ReadFileOrBanner(files.basinOriginalFile, OpeningFailure("basin_original.txt"));
-  std::string riverText = ReadFileOrBanner(files.riverOriginalFile, OpeningFailure("river_original.txt"));
-  subbasins = ParseBasinRows(basinText, files.basinOriginalFile, nsub);
-  reaches = ParseReachRows(riverText, files.riverOriginalFile, nsub);
-}
-
-void WriteModelInputFiles(const RunFiles& files, std::vector<SubbasinRecord>& subbasins,
-                          std::vector<ReachRecord>& reaches, const ParameterScaling& scaling,
+void WriteModelInputFiles(const RunFiles& files, SourceRecords& records, const ParameterScaling& scaling,
                           const ModelChoice& choice) {
+  std::vector<SubbasinRecord>& subbasins = records.subbasins;
+  std::vector<ReachRecord>& reaches = records.reaches;
   File basinFile = CreateFileOrBanner(files.basinFile, OpeningFailure("basin.txt"));
   File riverFile = CreateFileOrBanner(files.riverFile, OpeningFailure("river.txt"));
   File choiceFile = CreateFileOrBanner(files.modelChoiceFile, OpeningFailure("whichModel.txt"));
@@ -48,18 +37,17 @@ void WriteModelInputFiles(const RunFiles& files, std::vector<SubbasinRecord>& su
   WriteFileOrDie(std::move(choiceFile), files.modelChoiceFile, kModelChoiceHeader + ModelChoiceLines(choice));
 }
 
-void WriteModelFiles(int& balanceModel, int& routingModel, const ParameterSet& set,
-                     CalibrationSettings& settings, const RunFiles& files) {
-  std::string table = ReadFileOrBanner(files.parameterTableFile, OpeningFailure("parameter.in"));
-  std::vector<int> optimised = ParseParameterTable(table, files.parameterTableFile);
+ModelChoice WriteModelFiles(const ParameterSet& set, CalibrationSettings& settings, const RunFiles& files) {
+  std::vector<int> optimised = ReadOptimisedParameters(files);
   ModelChoice choice = ReadModelChoiceFile(files);
-  balanceModel = choice.balanceModel;
-  routingModel = choice.routingModel;
-  ReadSourceRecords(files, settings.nsub, settings.subbasins, settings.reaches);
-  WriteModelInputFiles(files, settings.subbasins, settings.reaches, ScalingForSet(optimised, set), choice);
+  SourceRecords records = ReadSourceRecords(files, settings.nsub);
+  WriteModelInputFiles(files, records, ScalingForSet(optimised, set), choice);
+  settings.subbasins = std::move(records.subbasins);
+  settings.reaches = std::move(records.reaches);
+  return choice;
 }
 
-void CallModel(const ModelEntryPoints& entries, const ModelChoice& choice, int& modelStatus) {
+void CallModel(const ModelEntryPoints& entries, const ModelChoice& choice) {
   ModelEntryPoint balance = choice.balanceModel == 1   ? entries.oneLayerBalance
                             : choice.balanceModel == 2 ? entries.twoLayerBalance
                                                        : nullptr;
@@ -76,14 +64,13 @@ void CallModel(const ModelEntryPoints& entries, const ModelChoice& choice, int& 
   // A model that writes no flows must not be scored on the previous run's file.
   std::remove(kStreamflowFile);
   std::fflush(stdout);
+  int modelStatus = 0;
   balance("balfiles.txt", 14, &modelStatus);
   routing("routfiles.txt", 14, &modelStatus);
 }
 
-int RunModelOnce(CalibrationSettings& settings, const ParameterSet& set, DoubleMatrix& simulated,
-                 int& balanceModel, int& routingModel, const RunFiles& files,
-                 const ModelEntryPoints& entries, int& modelStatus) {
-  WriteModelFiles(balanceModel, routingModel, set, settings, files);
-  CallModel(entries, ModelChoice{balanceModel, routingModel}, modelStatus);
-  return ReadSimulatedFlows(settings, simulated);
+void RunModelOnce(CalibrationSettings& settings, const ParameterSet& set, DoubleMatrix& simulated,
+                  const RunFiles& files, const ModelEntryPoints& entries) {
+  CallModel(entries, WriteModelFiles(set, settings, files));
+  ReadSimulatedFlows(settings, simulated);
 }

@@ -3,7 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "fatal.h"
+#include "checked_files.h"
+#include "stop.h"
 
 double RMS(const double* o, const double* s, int n) {
   double sum = 0;

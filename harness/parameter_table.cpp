@@ -11,17 +11,17 @@ const AdjustableParameter kAdjustableParameters[kParameterCount] = {
     {1, "SoilWhc", "SoilWHC is the soil water holding capacity (mm)", nullptr, &B::soilWhc, nullptr},
     {2, "Depth", "SoilDepth is the total soil(upper,and,lower)depth(cm)", nullptr, &B::soilDepth,
      nullptr},
-    {3, "Texture", "Texture is the soil texture (1:2:3)", &B::texture, nullptr, nullptr},
-    {4, "Ks", "Ks is the saturated hydraulic conductivity (cm/hr)", nullptr, &B::ks, nullptr},
+    {3, "Texture", "Texture is the soil texture (1:2:3)", &B::texture, nullptr, nullptr, 0, true},
+    {4, "Ks", "Ks is the saturated hydraulic conductivity (cm/hr)", nullptr, &B::ks, nullptr, 1},
     {5, "Interflow", "Interflow lag is the days of interflow storage", nullptr, &B::interflowLag,
      nullptr},
     {6, "HSlope", "HSlope is the average subbasin slope", nullptr, &B::hSlope, nullptr},
     {7, "Baseflow", "Residence time for the baseflow reservoir (days)", nullptr, &B::baseflowLag,
      nullptr},
     {8, "CurveNum", "RCNumber is the basin mean SCS runoff curve number", nullptr, &B::rcNumber,
-     nullptr},
+     nullptr, 2},
     {9, "MaxCover", "MaxCover is the fraction of the subbasin with permanently impervious cover ",
-     nullptr, &B::maxCover, nullptr},
+     nullptr, &B::maxCover, nullptr, 2},
     {10, "BasinLoss", "BasinLoss is the fraction of soil water infiltrating to ground water   ",
      nullptr, &B::basinLoss, nullptr},
     {11, "PanCoeff", "Pancoeff is the pan coefficient for correcting PET readings    ", nullptr,
@@ -142,8 +142,8 @@ std::string ParameterTableText(const float lower[kParameterCount], const float u
     AppendInt(out, p.number);
     out += ',';
     out += p.name;
-    if (p.number == 3) {
-      out += ",1,0.5,1.5,0,";  // the texture class keeps its fixed bounds
+    if (p.fixedTableBounds) {
+      out += ",1,0.5,1.5,0,";
     } else {
       out += ",1,";
       AppendFixed(out, static_cast<double>(lower[p.number - 1]), 3);

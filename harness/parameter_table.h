@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "parameter_files.h"
+#include "source_records.h"
 
 constexpr int kParameterCount = 20;
 // "parameter.in" may hold up to this many data rows; rows 21 and 22 scale nothing.
@@ -21,6 +21,12 @@ struct AdjustableParameter {
   int SubbasinRecord::*basinInt;
   float SubbasinRecord::*basinFloat;
   float ReachRecord::*reachFloat;
+  // The rainfall-excess mode (every subbasin's Aridity) that a run scaling
+  // this parameter alone needs, 0 for none: the infiltration-capacity rule
+  // for Ks, the curve-number rule for CurveNum and MaxCover.
+  int singleRunRainfallMode = 0;
+  // "parameter.in" gives it these bounds whatever its subbasin values (the texture class).
+  bool fixedTableBounds = false;
   bool IsInteger() const { return basinInt != nullptr; }
 };
 

@@ -3,7 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "fatal.h"
+#include "checked_files.h"
+#include "stop.h"
 #include "input_error.h"
 #include "run_files.h"
 #include "text.h"

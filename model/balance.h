@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "parameter_files.h"
+#include "source_records.h"
 
 namespace fluvex {
 

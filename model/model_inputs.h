@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "file_handle.h"
-#include "parameter_files.h"
+#include "source_records.h"
 
 namespace fluvex {
 

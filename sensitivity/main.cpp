@@ -5,11 +5,22 @@
 #include <cstdio>
 #include <string>
 
+#include "failure_report.h"
 #include "model_library.h"
 #include "oat_checkpoint.h"
 #include "oat_runs.h"
 #include "parallel.h"
 #include "run_options.h"
+
+static int RunProgram(const RunOptions& options, ParallelSession& session) {
+  session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
+                               {"SensAnalysis.txt", "SArunOutput.txt", kOatCheckpointFile,
+                                std::string(kOatCheckpointFile) + ".tmp"});
+  ModelLibrary library;
+  ModelEntryPoints entries;
+  if (!BindModelLibrary(library, entries)) return 1;
+  return OatRunDriver(entries, options, session);
+}
 
 // Other arguments than the options are ignored.
 int main(int argc, char** argv) {
@@ -20,18 +31,8 @@ int main(int argc, char** argv) {
     if (!session.IsWorker())
       std::fprintf(stderr, "oat-sensitivity: %s\nusage: oat-sensitivity [--resume] [--worker-root DIR]\n",
                    error.c_str());
-    if (session.IsParallel()) session.Abort();
-    return 1;
+    return session.End(1);
   }
-  return RunReportingFailures(session, "oat-sensitivity", "OAT row", [&] {
-    session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
-                                 {"SensAnalysis.txt", "SArunOutput.txt", kOatCheckpointFile,
-                                  std::string(kOatCheckpointFile) + ".tmp"});
-    ModelLibrary library;
-    ModelEntryPoints entries;
-    if (!BindModelLibrary(library, entries)) return 1;
-    OatRunDriver(entries, options, session);
-    session.Finish();
-    return 0;
-  });
+  int status = RunReportingFailures("oat-sensitivity", "OAT row", [&] { return RunProgram(options, session); });
+  return session.End(status);
 }

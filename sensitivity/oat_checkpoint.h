@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "oat_runs.h"
+#include "oat_figures.h"
 #include "run_options.h"
 
 extern const char* const kOatCheckpointFile;

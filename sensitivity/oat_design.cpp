@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <utility>
 
-#include "fatal.h"
+#include "checked_files.h"
+#include "model_inputs.h"
+#include "stop.h"
 #include "input_error.h"
 #include "model_run.h"
 #include "number_format.h"
@@ -128,10 +130,8 @@ void GenerateOatDatasets() {
   });
   std::string rangeText = ReadFileOrBanner("range.txt", OpeningFailure("range.txt"));
   OrBanner([&] { ParseRangeFile(rangeText, "range.txt", ranges); return 0; });
-  std::vector<SubbasinRecord> subbasins;
-  std::vector<ReachRecord> reaches;
-  ReadSourceRecords(files, nsub, subbasins, reaches);
-  FindFieldRanges(subbasins, reaches, ranges);
+  SourceRecords records = ReadSourceRecords(files, nsub);
+  FindFieldRanges(records.subbasins, records.reaches, ranges);
   File oat = CreateFileOrBanner("OAT.txt", OpeningFailure("OAT.txt"));
   std::fputs("whichParam, OAT Parameter Value\n", oat.get());
   ComputeMultipliers(ranges);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "parameter_files.h"
+#include "source_records.h"
 #include "parameter_table.h"
 
 constexpr int kOatFractionCount = 20;

@@ -21,9 +21,9 @@ struct StatsTable {
 // year from startMonth, the first month from startDay, every later one whole.
 // Missing values enter no statistic; a month or year without a value in a
 // column gets NaN there. Writes the progress lines to the log.
-void aggregateSeries(const StatsSettings& settings, const DailySeries& series, RunLog& log,
+void AggregateSeries(const StatsSettings& settings, const DailySeries& series, RunLog& log,
                      StatsTable& monthly, StatsTable& annual);
 
 // The median of the values (the mean of the two middle ones for an even
 // count), NaN for none. Reorders the values.
-float medianOf(std::vector<float>& values);
+float MedianOf(std::vector<float>& values);

@@ -2,36 +2,36 @@
 
 #include "input_error.h"
 
-bool isLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
-int daysInMonth(int year, int monthIndex) {
+int DaysInMonth(int year, int monthIndex) {
   static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return kDays[monthIndex] + (monthIndex == 1 && isLeapYear(year) ? 1 : 0);
+  return kDays[monthIndex] + (monthIndex == 1 && IsLeapYear(year) ? 1 : 0);
 }
 
-int lastWalkYear(const StatsSettings& s) {
+int LastWalkYear(const StatsSettings& s) {
   long remaining = s.recordCount;
   int year = s.startYear, month = s.startMonth - 1;
-  remaining -= daysInMonth(year, month) - (s.startDay - 1);
+  remaining -= DaysInMonth(year, month) - (s.startDay - 1);
   while (remaining > 0) {
     if (++month == 12) {
       month = 0;
       ++year;
     }
-    remaining -= daysInMonth(year, month);
+    remaining -= DaysInMonth(year, month);
   }
   return year;
 }
 
-void checkSettingsLimits(const StatsSettings& s, const DailySeries& series, const std::string& path) {
+void CheckSettingsLimits(const StatsSettings& s, const DailySeries& series, const std::string& path) {
   auto refuse = [&](long line, const std::string& what) { throw InputError(path, line, what); };
   if (s.startYear < 1 || s.startYear > 9999)
     refuse(1, "the start year must lie from 1 to 9999, found " + std::to_string(s.startYear));
   if (s.startMonth < 1 || s.startMonth > 12)
     refuse(2, "the start month must lie from 1 to 12, found " + std::to_string(s.startMonth));
-  if (s.startDay < 1 || s.startDay > daysInMonth(s.startYear, s.startMonth - 1))
+  if (s.startDay < 1 || s.startDay > DaysInMonth(s.startYear, s.startMonth - 1))
     refuse(3, "the start day must lie from 1 to " +
-                  std::to_string(daysInMonth(s.startYear, s.startMonth - 1)) + " in month " +
+                  std::to_string(DaysInMonth(s.startYear, s.startMonth - 1)) + " in month " +
                   std::to_string(s.startMonth) + " of " + std::to_string(s.startYear) + ", found " +
                   std::to_string(s.startDay));
   if (s.recordCount < 0 || static_cast<size_t>(s.recordCount) > series.rowCount())
@@ -40,7 +40,7 @@ void checkSettingsLimits(const StatsSettings& s, const DailySeries& series, cons
   if (s.fieldCount < 1)
     refuse(6, "the number of fields must be at least 1, found " + std::to_string(s.fieldCount));
   if (s.recordCount > 0) {
-    int last = lastWalkYear(s);
+    int last = LastWalkYear(s);
     if (s.endYear < s.startYear || s.endYear > last)
       refuse(4, "the end year must lie from " + std::to_string(s.startYear) + " to " +
                     std::to_string(last) + ", the years of the records, found " +

@@ -1,13 +1,15 @@
 #include "daily_series.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 
 #include "file_handle.h"
+#include "stop.h"
 #include "text.h"
 
-float parseDailyValue(std::string_view field) {
+float ParseDailyValue(std::string_view field) {
   const char* p = field.data();
   const char* end = p + field.size();
   while (p < end && (*p == ' ' || *p == '\t')) ++p;
@@ -26,8 +28,8 @@ namespace {
 
 // Reads the field that starts at p, up to the next comma or the end, and
 // returns where it ends. A plain decimal is converted in one pass; anything
-// else goes through parseDailyValue.
-const char* readField(const char* p, const char* end, float& value) {
+// else goes through ParseDailyValue.
+const char* ReadField(const char* p, const char* end, float& value) {
   const char* start = p;
   while (p < end && (*p == ' ' || *p == '\t')) ++p;
   bool negative = p < end && *p == '-';
@@ -40,13 +42,13 @@ const char* readField(const char* p, const char* end, float& value) {
   }
   const void* comma = std::memchr(p, ',', static_cast<size_t>(end - p));
   const char* fieldEnd = comma ? static_cast<const char*>(comma) : end;
-  value = parseDailyValue(std::string_view(start, static_cast<size_t>(fieldEnd - start)));
+  value = ParseDailyValue(std::string_view(start, static_cast<size_t>(fieldEnd - start)));
   return fieldEnd;
 }
 
 }  // namespace
 
-void appendDailyRecord(std::string_view line, DailySeries& series) {
+void AppendDailyRecord(std::string_view line, DailySeries& series) {
   const char* p = line.data();
   const char* end = p + line.size();
   const void* comma = std::memchr(p, ',', line.size());  // the date field is skipped
@@ -54,7 +56,7 @@ void appendDailyRecord(std::string_view line, DailySeries& series) {
     p = static_cast<const char*>(comma);
     while (p < end && ++p < end) {  // p stood on a comma; a closing comma opens no field
       float v;
-      p = readField(p, end, v);
+      p = ReadField(p, end, v);
       series.values.push_back(v);
     }
   }
@@ -62,21 +64,26 @@ void appendDailyRecord(std::string_view line, DailySeries& series) {
 }
 
 template <typename Lines>
-static void parseLines(Lines& lines, DailySeries& series) {
+static void ParseLines(Lines& lines, DailySeries& series) {
   std::string_view line;
   if (!lines.Next(line)) return;
   series.headerLine.assign(line);
-  while (lines.Next(line) && !line.empty()) appendDailyRecord(line, series);
+  while (lines.Next(line) && !line.empty()) AppendDailyRecord(line, series);
 }
 
-void parseDailySeries(std::string_view text, DailySeries& series) {
+void ParseDailySeries(std::string_view text, DailySeries& series) {
   LineCursor lines(text);
-  parseLines(lines, series);
+  ParseLines(lines, series);
 }
 
-bool readDailySeries(const std::string& path, DailySeries& series) {
+DailySeries ReadDailySeries(const std::string& path, RunLog& log) {
+  DailySeries series;
   File file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
+  if (!file) {
+    const int cause = errno;
+    WriteLogLine(log, "Error opening file " + path);
+    throw Stop(StopStyle::Plain, path + ": cannot be opened (" + std::strerror(cause) + ")\n");
+  }
   // Every value takes at least two characters ("1,"); a typical one six or more.
   // Reserving for that spares the copies of a growing array on large files.
   if (std::fseek(file.get(), 0, SEEK_END) == 0) {
@@ -85,6 +92,6 @@ bool readDailySeries(const std::string& path, DailySeries& series) {
     std::rewind(file.get());
   }
   FileLineReader lines(file.get());
-  parseLines(lines, series);
-  return true;
+  ParseLines(lines, series);
+  return series;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "run_log.h"
+
 struct DailySeries {
   std::string headerLine;
   std::vector<float> values;          // every record's values, one record after another
@@ -19,13 +21,14 @@ struct DailySeries {
 
 // One field's value: its leading decimal number, or NaN (a missing value)
 // when the field is empty or does not begin with a number.
-float parseDailyValue(std::string_view field);
+float ParseDailyValue(std::string_view field);
 
 // Appends one record's values: the line is split at every comma, the first
 // field (the date) is skipped, and a comma that ends the line opens no field.
-void appendDailyRecord(std::string_view line, DailySeries& series);
+void AppendDailyRecord(std::string_view line, DailySeries& series);
 
-// Fills the series from text (tests) or from a file. readDailySeries returns
-// false when the file cannot be opened.
-void parseDailySeries(std::string_view text, DailySeries& series);
-bool readDailySeries(const std::string& path, DailySeries& series);
+// Fills the series from text (tests) or from a file. A file that cannot be
+// opened is logged as "Error opening file PATH" and stops the program with
+// the reason on standard error.
+void ParseDailySeries(std::string_view text, DailySeries& series);
+DailySeries ReadDailySeries(const std::string& path, RunLog& log);

@@ -8,37 +8,33 @@
 #include "aggregate.h"
 #include "calendar.h"
 #include "daily_series.h"
+#include "input_error.h"
 #include "run_log.h"
 #include "stats_output.h"
 #include "stats_settings.h"
+#include "stop.h"
+
+static void RunCalvor(const char* settingsPath, RunLog& runLog) {
+  StatsSettings settings = ReadSettings(settingsPath, runLog);
+  DailySeries series = ReadDailySeries(settings.inputFileName, runLog);
+  CheckSettingsLimits(settings, series, settingsPath);
+  StatsTable monthly, annual;
+  AggregateSeries(settings, series, runLog, monthly, annual);
+  WriteMonthlyFile(settings.monthlyFileName, series.headerLine, monthly);
+  WriteAnnualFile(settings.annualFileName, series.headerLine, settings, annual);
+}
 
 // Any command-line arguments are ignored.
 int main() {
-  const char* const settingsPath = "statsparam.txt";
   RunLog runLog;
-  openRunLog(runLog, "logfilestats.txt");
+  OpenRunLog(runLog, "logfilestats.txt");
   try {
-    StatsSettings settings = readSettings(settingsPath, runLog);
-    DailySeries series;
-    if (!readDailySeries(settings.inputFileName, series)) {
-      writeLogText(runLog, "Error opening file " + settings.inputFileName);
-      return 1;
-    }
-    checkSettingsLimits(settings, series, settingsPath);
-    StatsTable monthly, annual;
-    aggregateSeries(settings, series, runLog, monthly, annual);
-    if (!writeMonthlyFile(settings.monthlyFileName, series.headerLine, monthly)) {
-      std::printf("Error opening file %s", settings.monthlyFileName.c_str());
-      return 1;
-    }
-    if (!writeAnnualFile(settings.annualFileName, series.headerLine, settings, annual)) {
-      std::printf("Error opening file %s", settings.annualFileName.c_str());
-      return 1;
-    }
+    RunCalvor("statsparam.txt", runLog);
     return 0;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-    writeLogLine(runLog, e.what());
-    return 1;
+    // The run log ends with what the terminal shows.
+    WriteLogText(runLog, e.what());
+    if (dynamic_cast<const InputError*>(&e)) WriteLogText(runLog, "\n");
+    return ReportCurrentFailure("Calvor");
   }
 }

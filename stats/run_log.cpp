@@ -1,16 +1,16 @@
 #include "run_log.h"
 
-void openRunLog(RunLog& log, const std::string& path) {
+void OpenRunLog(RunLog& log, const std::string& path) {
   log.file.reset(std::fopen(path.c_str(), "w"));
   if (!log.file)
     std::fprintf(stderr, "warning: cannot create the run log %s; the run goes on without it\n",
                  path.c_str());
 }
 
-void writeLogText(RunLog& log, const std::string& text) {
+void WriteLogText(RunLog& log, const std::string& text) {
   if (!log.file) return;
   std::fwrite(text.data(), 1, text.size(), log.file.get());
   std::fflush(log.file.get());
 }
 
-void writeLogLine(RunLog& log, const std::string& text) { writeLogText(log, text + "\n"); }
+void WriteLogLine(RunLog& log, const std::string& text) { WriteLogText(log, text + "\n"); }

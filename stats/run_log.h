@@ -12,10 +12,10 @@ struct RunLog {
 
 // Opens (truncating) the log; a log that cannot be created gives one warning
 // on standard error and the run goes on without it.
-void openRunLog(RunLog& log, const std::string& path);
+void OpenRunLog(RunLog& log, const std::string& path);
 
 // Writes `text` and a line end, then flushes.
-void writeLogLine(RunLog& log, const std::string& text);
+void WriteLogLine(RunLog& log, const std::string& text);
 
 // Writes `text` as it is (no line end), then flushes.
-void writeLogText(RunLog& log, const std::string& text);
+void WriteLogText(RunLog& log, const std::string& text);

@@ -1,16 +1,17 @@
 #include "stats_output.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 #include <utility>
 
 #include "file_handle.h"
 #include "number_format.h"
 #include "run_log.h"
+#include "stop.h"
 
-void appendStatsLine(std::string& out, int label, const float* values, int width) {
+void AppendStatsLine(std::string& out, int label, const float* values, int width) {
   AppendInt(out, label);
   for (int f = 0; f < width; ++f) {
     out += ',';
@@ -21,40 +22,40 @@ void appendStatsLine(std::string& out, int label, const float* values, int width
   }
 }
 
-std::string monthlyFileText(const std::string& headerLine, const StatsTable& monthly) {
+std::string MonthlyFileText(const std::string& headerLine, const StatsTable& monthly) {
   std::string out = headerLine + "\n";
   for (size_t i = 0; i < monthly.rows(); ++i) {
-    appendStatsLine(out, monthly.labels[i], monthly.row(i), monthly.width);
+    AppendStatsLine(out, monthly.labels[i], monthly.row(i), monthly.width);
     out += '\n';
   }
   return out;
 }
 
-std::string annualFileText(const std::string& headerLine, const StatsSettings& s,
+std::string AnnualFileText(const std::string& headerLine, const StatsSettings& s,
                            const StatsTable& annual) {
   std::string out = headerLine + "\n";
   size_t i = 0;
   for (int y = s.startYear; y <= s.endYear && i < annual.rows(); ++y, ++i) {
-    appendStatsLine(out, y, annual.row(i), annual.width);
+    AppendStatsLine(out, y, annual.row(i), annual.width);
     out += '\n';
   }
   return out;
 }
 
-static bool writeTextFile(const std::string& path, const std::string& text) {
+static void WriteTextFile(const std::string& path, const std::string& text) {
   File file(std::fopen(path.c_str(), "wb"));
-  if (!file) return false;
+  if (!file)
+    throw Stop("Error opening file " + path + "\n", path + ": cannot be created (" + std::strerror(errno) + ")\n");
   std::fwrite(text.data(), 1, text.size(), file.get());
   if (int cause = CloseWrittenFile(std::move(file)))
-    throw std::runtime_error(path + ": cannot be written (" + std::strerror(cause) + ")");
-  return true;
+    throw Stop(StopStyle::Plain, path + ": cannot be written (" + std::strerror(cause) + ")\n");
 }
 
-bool writeMonthlyFile(const std::string& path, const std::string& headerLine, const StatsTable& monthly) {
-  return writeTextFile(path, monthlyFileText(headerLine, monthly));
+void WriteMonthlyFile(const std::string& path, const std::string& headerLine, const StatsTable& monthly) {
+  WriteTextFile(path, MonthlyFileText(headerLine, monthly));
 }
 
-bool writeAnnualFile(const std::string& path, const std::string& headerLine,
-                     const StatsSettings& settings, const StatsTable& annual) {
-  return writeTextFile(path, annualFileText(headerLine, settings, annual));
+void WriteAnnualFile(const std::string& path, const std::string& headerLine, const StatsSettings& settings,
+                     const StatsTable& annual) {
+  WriteTextFile(path, AnnualFileText(headerLine, settings, annual));
 }

@@ -9,15 +9,16 @@
 #include "stats_settings.h"
 
 // One output line without its line end.
-void appendStatsLine(std::string& out, int label, const float* values, int width);
+void AppendStatsLine(std::string& out, int label, const float* values, int width);
 
-std::string monthlyFileText(const std::string& headerLine, const StatsTable& monthly);
+std::string MonthlyFileText(const std::string& headerLine, const StatsTable& monthly);
 // The years startYear to endYear, as far as the walk produced them.
-std::string annualFileText(const std::string& headerLine, const StatsSettings& settings,
+std::string AnnualFileText(const std::string& headerLine, const StatsSettings& settings,
                            const StatsTable& annual);
 
-// Create or truncate the file and write it; false when it cannot be created,
-// std::runtime_error ("PATH: cannot be written (reason)") when a write fails.
-bool writeMonthlyFile(const std::string& path, const std::string& headerLine, const StatsTable& monthly);
-bool writeAnnualFile(const std::string& path, const std::string& headerLine,
-                     const StatsSettings& settings, const StatsTable& annual);
+// Create or truncate the file and write it. A file that cannot be created
+// stops with "Error opening file PATH" on standard output and the reason on
+// standard error; a failed write with "PATH: cannot be written (reason)".
+void WriteMonthlyFile(const std::string& path, const std::string& headerLine, const StatsTable& monthly);
+void WriteAnnualFile(const std::string& path, const std::string& headerLine, const StatsSettings& settings,
+                     const StatsTable& annual);

@@ -1,8 +1,8 @@
 #include "stats_settings.h"
 
-#include <stdexcept>
 
 #include "input_error.h"
+#include "stop.h"
 #include "text.h"
 
 namespace {
@@ -19,18 +19,18 @@ const IntegerLine kIntegerLines[] = {
     {&StatsSettings::fieldCount, "the number of fields"},
 };
 
-StatOperation parseOperation(std::string_view line, const std::string& path) {
+StatOperation ParseOperation(std::string_view line, const std::string& path) {
   std::string_view word = TrimBlanks(line);
-  if (EqualsIgnoringCase(word, "mean")) return MEAN;
-  if (EqualsIgnoringCase(word, "median")) return MEDIAN;
-  if (EqualsIgnoringCase(word, "max")) return MAX;
+  if (EqualsIgnoringCase(word, "mean")) return StatOperation::Mean;
+  if (EqualsIgnoringCase(word, "median")) return StatOperation::Median;
+  if (EqualsIgnoringCase(word, "max")) return StatOperation::Max;
   throw InputError(path, 7,
                    "expected the operation Mean, Median or Max, found '" + std::string(line) + "'");
 }
 
 }  // namespace
 
-StatsSettings parseSettings(std::string_view text, const std::string& path) {
+StatsSettings ParseSettings(std::string_view text, const std::string& path) {
   static const char* const kFileNames[] = {"the input file name", "the monthly output file name",
                                            "the annual output file name"};
   StatsSettings s;
@@ -48,7 +48,7 @@ StatsSettings parseSettings(std::string_view text, const std::string& path) {
       throw InputError(path, number, std::string("expected an integer: ") + entry.name);
   }
   nextLine(++number, "the operation");
-  s.operation = parseOperation(line, path);
+  s.operation = ParseOperation(line, path);
   std::string* const names[] = {&s.inputFileName, &s.monthlyFileName, &s.annualFileName};
   for (int i = 0; i < 3; ++i) {
     nextLine(++number, kFileNames[i]);
@@ -60,7 +60,7 @@ StatsSettings parseSettings(std::string_view text, const std::string& path) {
   return s;
 }
 
-std::string settingsEcho(const StatsSettings& s) {
+std::string SettingsEcho(const StatsSettings& s) {
   return "Start Year =" + std::to_string(s.startYear) + "\n" +
          "Start Day =" + std::to_string(s.startDay) + "\n" +
          "Number of Records =" + std::to_string(s.recordCount) + "\n" +
@@ -71,13 +71,13 @@ std::string settingsEcho(const StatsSettings& s) {
          "Annual Output filename " + s.annualFileName + "\n";
 }
 
-StatsSettings readSettings(const std::string& path, RunLog& log) {
+StatsSettings ReadSettings(const std::string& path, RunLog& log) {
   std::string text;
-  if (!ReadFileText(path, text)) throw std::runtime_error("Error opening file " + path);
-  StatsSettings settings = parseSettings(text, path);
+  if (!ReadFileText(path, text)) throw Stop(StopStyle::Plain, "Error opening file " + path + "\n");
+  StatsSettings settings = ParseSettings(text, path);
   std::string_view line;
-  std::string echoText = settingsEcho(settings);
+  std::string echoText = SettingsEcho(settings);
   LineCursor echoLines(echoText);
-  while (echoLines.Next(line)) writeLogLine(log, std::string(line));
+  while (echoLines.Next(line)) WriteLogLine(log, std::string(line));
   return settings;
 }

@@ -6,7 +6,8 @@
 
 #include "run_log.h"
 
-enum StatOperation { MEAN = 0, MEDIAN = 1, MAX = 2 };
+// The number of each operation is the one the run log shows.
+enum class StatOperation { Mean = 0, Median = 1, Max = 2 };
 
 struct StatsSettings {
   int startYear = 0;
@@ -15,18 +16,18 @@ struct StatsSettings {
   int endYear = 0;      // last year written to the annual file
   int recordCount = 0;  // daily records the walk consumes
   int fieldCount = 0;   // value columns used from every record
-  StatOperation operation = MEAN;
+  StatOperation operation = StatOperation::Mean;
   std::string inputFileName;
   std::string monthlyFileName;
   std::string annualFileName;
 };
 
 // Parses the ten lines; throws InputError naming the line and field.
-StatsSettings parseSettings(std::string_view text, const std::string& path);
+StatsSettings ParseSettings(std::string_view text, const std::string& path);
 
 // The eight echo lines that the run log shows for the settings.
-std::string settingsEcho(const StatsSettings& settings);
+std::string SettingsEcho(const StatsSettings& settings);
 
 // Reads the settings file and writes the echo block to the log. A file that
-// cannot be opened throws std::runtime_error "Error opening file PATH".
-StatsSettings readSettings(const std::string& path, RunLog& log);
+// cannot be opened stops with "Error opening file PATH".
+StatsSettings ReadSettings(const std::string& path, RunLog& log);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ensemble_driver.h"
+#include "ensemble_state.h"
 #include "ensemble_inputs.h"
 #include "run_control.h"
 #include "test_support.h"

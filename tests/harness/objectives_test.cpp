@@ -92,17 +92,18 @@ TEST(EvaluateObjective, FluxWithoutDataGetsTheMarkerAndLaterFluxesAreStillScored
 }
 
 TEST(EvaluateObjective, UndefinedKindStopsOnlyWhenAFluxHasPairs) {
-  auto stops = testing_support::RunInChild([] {
-    Scoring s = Make(7, 0, {{1}}, {{1}});
-    EvaluateObjective(s.settings, s.simulated, s.observed, s.objectives);
-  });
-  EXPECT_EQ(stops.status, 1);
-  EXPECT_EQ(stops.err, "OBJECTIVE FUNCTION NOT DEFINED\n...now exiting to system...\n");
-  auto passes = testing_support::RunInChild([] {
-    Scoring s = Make(7, 0, {{0}}, {{1}});
-    EvaluateObjective(s.settings, s.simulated, s.observed, s.objectives);
-  });
-  EXPECT_EQ(passes.status, 0);
+  testing_support::ExpectStop(
+      [] {
+        Scoring s = Make(7, 0, {{1}}, {{1}});
+        EvaluateObjective(s.settings, s.simulated, s.observed, s.objectives);
+      },
+      StopStyle::Fatal, "OBJECTIVE FUNCTION NOT DEFINED");
+  // Without a scored pair the function is never asked for.
+  Scoring s = Make(7, 0, {{0}}, {{1}});
+  testing::internal::CaptureStdout();
+  EvaluateObjective(s.settings, s.simulated, s.observed, s.objectives);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(s.objectives[0], kNoDataObjective);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The stand-in model: mass balance, routing behaviour and its failures.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 #include <utility>
 
@@ -202,3 +204,23 @@ TEST(Library, AFailedWriteIsAFailure) {
 }
 
 }  // namespace
+
+#if defined(__linux__)
+namespace {
+
+// The library stands for an outside component: the five entry points are all it shows.
+TEST(StandInModel, ExportsItsFiveEntryPointsOnly) {
+  FILE* pipe = popen("nm -D --defined-only '" STAND_IN_MODEL_PATH "'", "r");
+  ASSERT_NE(pipe, nullptr);
+  std::vector<std::string> functions;
+  char address[64], type[8], name[512];
+  while (std::fscanf(pipe, "%63s %7s %511s", address, type, name) == 3)
+    if (std::string("TtWw").find(type[0]) != std::string::npos) functions.push_back(name);
+  ASSERT_EQ(pclose(pipe), 0) << "nm failed";
+  std::sort(functions.begin(), functions.end());
+  EXPECT_EQ(functions,
+            (std::vector<std::string>{"DIFFROUTE", "LAGROUTE", "ONELAYERBALANCE", "cungeroute", "twolayerbalance"}));
+}
+
+}  // namespace
+#endif

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "oat_runs.h"
+#include "streamflow.h"
 #include "test_support.h"
 
 namespace {
@@ -92,8 +93,7 @@ std::string AridityAfter(int whichParam, float value) {
   ScopedTempDir dir;
   WriteSources(dir, "x\n1\n3\n");
   ScopedWorkingDirectory cwd(dir.path());
-  int balance = 0, routing = 0;
-  WriteOatModelFiles(whichParam, value, balance, routing);
+  WriteOatModelFiles(whichParam, value);
   std::string basin = ReadFile(dir / "basin.txt");
   std::string aridity;
   for (size_t end = basin.find('\n'); end + 1 < basin.size(); end = basin.find('\n', end + 1)) {
@@ -116,10 +116,9 @@ TEST(WriteOatModelFiles, ScalesOnlyTheOneParameter) {
   ScopedTempDir dir;
   WriteSources(dir, "x\n2\n1\n");
   ScopedWorkingDirectory cwd(dir.path());
-  int balance = 0, routing = 0;
-  WriteOatModelFiles(19, 0.5f, balance, routing);
-  EXPECT_EQ(balance, 2);
-  EXPECT_EQ(routing, 1);
+  ModelChoice choice = WriteOatModelFiles(19, 0.5f);
+  EXPECT_EQ(choice.balanceModel, 2);
+  EXPECT_EQ(choice.routingModel, 1);
   EXPECT_EQ(ReadFile(dir / "river.txt").substr(ReadFile(dir / "river.txt").find('\n') + 1),
             "1,212.0,212.0,0.0042,28.5,2,0.045,0.0,0.1,0,0,0,0.6,800.0,12.0,8.0,1\n"
             "2,158.0,370.0,0.0051,22.0,0,0.040,0.0,0.1,0,0,1,0.7,650.0,10.0,6.0,1\n");

@@ -225,9 +225,11 @@ TEST(Calvor, FilesThatCannotBeOpened) {
     c.Settings(2001, 1, 1, 2001, 31, 1, "Mean");
     Outcome o = c.Run();
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.out + o.err, "");
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err, "daily.csv: cannot be opened (No such file or directory)\n");
     std::string log = c.Read("logfilestats.txt");
-    EXPECT_EQ(log.substr(log.find("Annual Output")), "Annual Output filename annual.csv\nError opening file daily.csv");
+    EXPECT_EQ(log.substr(log.find("Annual Output")),
+              "Annual Output filename annual.csv\nError opening file daily.csv\n" + o.err);
   }
   {
     CalvorDir c;
@@ -236,7 +238,8 @@ TEST(Calvor, FilesThatCannotBeOpened) {
     std::filesystem::create_directory(c.dir / "annual.csv");
     Outcome o = c.Run();
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.out, "Error opening file annual.csv");
+    EXPECT_EQ(o.out, "Error opening file annual.csv\n");
+    EXPECT_EQ(o.err, "annual.csv: cannot be created (Is a directory)\n");
     EXPECT_EQ(c.Read("monthly.csv"), "Date,A,B\n200101,1\n");
   }
   if (std::filesystem::exists("/dev/full")) {  // a full disk: the write fails, not the opening

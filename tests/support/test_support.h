@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "input_error.h"
+#include "stop.h"
 
 namespace testing_support {
 
@@ -20,6 +21,18 @@ void ExpectInputError(F&& f, const std::string& message) {
     f();
     ADD_FAILURE() << "no error, expected: " << message;
   } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()), message);
+  }
+}
+
+// Expects `f` to throw a Stop of `style` whose message is exactly `message`.
+template <typename F>
+void ExpectStop(F&& f, StopStyle style, const std::string& message) {
+  try {
+    f();
+    ADD_FAILURE() << "no stop, expected: " << message;
+  } catch (const Stop& e) {
+    EXPECT_EQ(static_cast<int>(e.style()), static_cast<int>(style));
     EXPECT_EQ(std::string(e.what()), message);
   }
 }

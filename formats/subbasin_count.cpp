@@ -1,6 +1,5 @@
 #include "subbasin_count.h"
 
-#include "fatal.h"
 #include "input_error.h"
 #include "text.h"
 
@@ -25,8 +24,4 @@ int ParseSubbasinCount(std::string_view text, const std::string& path) {
 
 int ParseFlowRowCount(std::string_view text, const std::string& path) {
   return ParseCountOnLine(text, path, 2, "number of time steps");
-}
-
-int ReadSubbasinCount(const std::string& path) {
-  return ParseSubbasinCount(ReadFileOrBanner(path, OpeningFailure("balparam.txt")), path);
 }

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "fatal.h"
+#include "checked_files.h"
+#include "stop.h"
 #include "input_error.h"
 #include "run_options.h"
 #include "text.h"

@@ -1,41 +1,10 @@
-#include "fatal.h"
+#include "checked_files.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 
+#include "stop.h"
 #include "text.h"
-
-static bool stopsThrow = false;
-
-void SetStopsThrow(bool enabled) { stopsThrow = enabled; }
-
-[[noreturn]] static void ExitProcess1() {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  std::exit(1);
-}
-
-void FatalError(const std::string& message) {
-  if (stopsThrow) throw StopRequested(message);
-  std::fflush(stdout);
-  std::fprintf(stderr, "%s\n", message.c_str());
-  std::fputs("...now exiting to system...\n", stderr);
-  ExitProcess1();
-}
-
-void FailWithBanner(const std::string& message) {
-  if (stopsThrow) throw StopRequested(message);
-  const std::string dashes(60, '-');
-  std::printf("\n\n\n %s \n", dashes.c_str());
-  std::printf("%s\n", std::string(55, ' ').c_str());
-  std::fflush(stdout);
-  std::fputs(message.c_str(), stderr);
-  std::fflush(stderr);
-  std::printf("%s\n", std::string(66, ' ').c_str());
-  std::printf(" %s \n\n\n", dashes.c_str());
-  ExitProcess1();
-}
 
 File OpenFileOrDie(const std::string& path, const char* mode) {
   File file(std::fopen(path.c_str(), mode));

@@ -2,8 +2,6 @@
 
 #include "parallel.h"
 
-#include <cstdlib>
-
 ParallelSession::ParallelSession(int&, char**&) {}
 ParallelSession::~ParallelSession() = default;
 
@@ -14,6 +12,8 @@ std::unique_ptr<RunDispatcher> ParallelSession::MakeDispatcher(const std::vector
   return MakeSerialDispatcher(jobs, std::move(run));
 }
 
+int ParallelSession::ServeRuns(const RunFunction&) { return 0; }
+
 void ParallelSession::Finish() { finished_ = true; }
 
-void ParallelSession::Abort() { std::exit(1); }
+int ParallelSession::End(int status) { return status; }

@@ -1,4 +1,4 @@
-#include "parameter_files.h"
+#include "source_records.h"
 
 #include <algorithm>
 #include <cmath>
@@ -147,24 +147,3 @@ void AppendBasinLine(std::string& out, const SubbasinRecord& r) { AppendRow(out,
 
 // "%d,%.1f,%.1f,%.4f,%.1f,%d,%.3f,%.1f,%.1f,%d,%d,%d,%.1f,%.1f,%.1f,%.1f,%d\n"
 void AppendReachLine(std::string& out, const ReachRecord& r) { AppendRow(out, r, kReachColumns); }
-
-ModelChoice ParseModelChoice(std::string_view text, const std::string& path) {
-  LineCursor lines(text);
-  std::string_view line;
-  ModelChoice choice;
-  lines.Next(line);
-  if (!lines.Next(line) || !ParseLeadingInt(line, choice.balanceModel))
-    throw InputError(path, 2, "expected the water balance model number (1 or 2)");
-  if (!lines.Next(line) || !ParseLeadingInt(line, choice.routingModel))
-    throw InputError(path, 3, "expected the routing model number (1, 2 or 3)");
-  return choice;
-}
-
-const char* const kModelChoiceHeader = "Model Index   Index description\n";
-
-std::string ModelChoiceLines(const ModelChoice& choice) {
-  return FormatString(
-      "%d //water balance model:  1= 1D balance, 2= 2D balance\n"
-      "%d //routing model:  1=diffusion, 2=Muskingham-Cunge, 3=lag \n",
-      choice.balanceModel, choice.routingModel);
-}

@@ -18,8 +18,8 @@
 #include <unistd.h>
 #endif
 
-#include "fatal.h"
-#include "input_error.h"
+#include "run_failure.h"
+#include "stop.h"
 
 namespace fs = std::filesystem;
 
@@ -72,8 +72,8 @@ std::string WorkerDirectory(const std::string& root, int rank) {
 // that come early, and gives them back in run order.
 class MpiDispatcher : public RunDispatcher {
  public:
-  MpiDispatcher(const std::vector<RunJob>& jobs, size_t first, int size, std::string root)
-      : jobs_(jobs), next_(first), root_(std::move(root)) {
+  MpiDispatcher(const std::vector<RunJob>& jobs, size_t first, int size, std::string root, bool& released)
+      : jobs_(jobs), next_(first), root_(std::move(root)), released_(released) {
     for (int rank = 1; rank < size; ++rank) idle_.push_back(rank);
     workers_ = size - 1;
   }
@@ -82,6 +82,7 @@ class MpiDispatcher : public RunDispatcher {
     while (outstanding_ > 0) Receive();
     double keep = failed_ ? 1.0 : 0.0;
     for (int rank = 1; rank <= workers_; ++rank) MPI_Send(&keep, 1, MPI_DOUBLE, rank, kStopTag, MPI_COMM_WORLD);
+    released_ = true;
   }
 
   RunResult Result(size_t index) override {
@@ -128,6 +129,7 @@ class MpiDispatcher : public RunDispatcher {
   const std::vector<RunJob>& jobs_;
   size_t next_;
   std::string root_;
+  bool& released_;
   int workers_ = 0;
   int outstanding_ = 0;
   bool failed_ = false;
@@ -136,10 +138,9 @@ class MpiDispatcher : public RunDispatcher {
   std::map<size_t, std::pair<int, std::string>> failures_;
 };
 
-// A worker's side: makes the runs it is sent until it is told to stop.
-// Returns whether it must keep its folder.
-bool ServeRuns(const RunFunction& run) {
-  SetStopsThrow(true);
+// A worker's side: makes the runs it is sent until it is told to stop. A run
+// that fails is answered with its message. Returns whether it must keep its folder.
+bool ServeJobs(const RunFunction& run) {
   while (true) {
     MPI_Status status = WaitForMessage(0);
     if (status.MPI_TAG == kStopTag) {
@@ -153,10 +154,6 @@ bool ServeRuns(const RunFunction& run) {
       SendDoubles(0, kResultTag, index, run(RunJob(message.begin() + 1, message.end())));
       std::fflush(stdout);
       continue;
-    } catch (const InputError& e) {
-      failure = e.what();
-    } catch (const StopRequested& e) {
-      failure = e.what();
     } catch (const std::exception& e) {
       failure = e.what();
     }
@@ -195,7 +192,8 @@ void ParallelSession::EnterWorkerDirectory(const std::string& root, const std::v
   }
   fs::current_path(workerDirectory_);
   // What a worker prints would break the coordinator's output: it goes to the worker's log.
-  if (!std::freopen("worker.log", "w", stdout)) MPI_Abort(MPI_COMM_WORLD, 1);
+  if (!std::freopen("worker.log", "w", stdout))
+    throw std::runtime_error(workerDirectory_ + "/worker.log: cannot be created");
 #if !defined(_WIN32)
   dup2(fileno(stdout), fileno(stderr));
 #else
@@ -206,8 +204,11 @@ void ParallelSession::EnterWorkerDirectory(const std::string& root, const std::v
 std::unique_ptr<RunDispatcher> ParallelSession::MakeDispatcher(const std::vector<RunJob>& jobs, RunFunction run,
                                                                size_t first) {
   if (size_ == 1) return MakeSerialDispatcher(jobs, std::move(run));
-  if (!IsWorker()) return std::make_unique<MpiDispatcher>(jobs, first, size_, workerRoot_);
-  bool keep = ServeRuns(run);
+  return std::make_unique<MpiDispatcher>(jobs, first, size_, workerRoot_, workersReleased_);
+}
+
+int ParallelSession::ServeRuns(const RunFunction& run) {
+  bool keep = ServeJobs(run);
   std::fflush(stdout);
   if (!keep) {
     fs::current_path(workerRoot_);
@@ -215,8 +216,8 @@ std::unique_ptr<RunDispatcher> ParallelSession::MakeDispatcher(const std::vector
     fs::remove_all(workerDirectory_, ignored);
   }
   MPI_Barrier(MPI_COMM_WORLD);
-  MPI_Finalize();
-  std::exit(0);
+  finished_ = true;
+  return 0;
 }
 
 void ParallelSession::Finish() {
@@ -227,9 +228,21 @@ void ParallelSession::Finish() {
   fs::remove(workerRoot_, ignored);  // only when it is empty
 }
 
-void ParallelSession::Abort() {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  MPI_Abort(MPI_COMM_WORLD, 1);
-  std::exit(1);
+int ParallelSession::End(int status) {
+  if (status == 0 || size_ == 1) return status;
+  if (IsWorker() && !finished_) {
+    // This worker could not get ready: it answers every run with that, so
+    // that the coordinator names the failure, and keeps its folder.
+    ServeRuns([](const RunJob&) -> RunResult {
+      throw std::runtime_error("the worker could not start; see its worker.log");
+    });
+    return status;
+  }
+  if (!IsWorker() && !workersReleased_) {
+    // The workers still wait for runs: end every process of the job.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    MPI_Abort(MPI_COMM_WORLD, 1);
+  }
+  return status;
 }

@@ -11,7 +11,3 @@ int ParseCountOnLine(std::string_view text, const std::string& path, int lineNo,
 
 int ParseSubbasinCount(std::string_view text, const std::string& path);  // line 5
 int ParseFlowRowCount(std::string_view text, const std::string& path);   // line 2
-
-// Opens the file (stopping through FailWithBanner with the 'balparam.txt'
-// message when it cannot) and returns its count of subbasins.
-int ReadSubbasinCount(const std::string& path);

@@ -27,21 +27,26 @@ class ParallelSession {
   void EnterWorkerDirectory(const std::string& root, const std::vector<std::string>& excluded);
 
   // The coordinator's dispatcher (serial when there are no workers), asked
-  // for results from job `first` on. On a worker it serves runs with `run`
-  // until the coordinator is done, and then ends the process.
-  std::unique_ptr<RunDispatcher> MakeDispatcher(const std::vector<RunJob>& jobs, RunFunction run,
-                                                size_t first);
+  // for results from job `first` on.
+  std::unique_ptr<RunDispatcher> MakeDispatcher(const std::vector<RunJob>& jobs, RunFunction run, size_t first);
+
+  // A worker's part: makes the runs the coordinator sends with `run` until it
+  // is told to stop, then removes its folder unless a run failed. Returns 0.
+  int ServeRuns(const RunFunction& run);
 
   // After a complete run: the workers' directories are removed.
   void Finish();
 
-  // A failure that ends the run on every process, with exit status 1.
-  [[noreturn]] void Abort();
+  // The exit status of this process once the program's body ended with
+  // `status`. A failure that leaves other processes of the job waiting for
+  // this one ends them all (status 1).
+  int End(int status);
 
  private:
   int rank_ = 0;
   int size_ = 1;
   bool finished_ = false;
+  bool workersReleased_ = false;  // the coordinator told every worker to stop
   std::string workerRoot_;
   std::string workerDirectory_;
 };

@@ -1,24 +1,9 @@
 #pragma once
-// The two ways a model-driving program stops, and the open-or-stop helper.
+// Opening, reading and writing files with the stops that name them.
 
-#include <stdexcept>
 #include <string>
 
 #include "file_handle.h"
-
-// In a parallel worker a stop must not end the process: FatalError and
-// FailWithBanner then throw this, carrying their message, instead.
-struct StopRequested : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-void SetStopsThrow(bool enabled);
-
-// Writes "message\n" and "...now exiting to system...\n" to standard error, exit status 1.
-[[noreturn]] void FatalError(const std::string& message);
-
-// The framed stop: frame lines on standard output, the message (printed as
-// given) on standard error, exit status 1.
-[[noreturn]] void FailWithBanner(const std::string& message);
 
 // Opens `path` with `mode` ("r" or "w", text mode) or stops through FatalError
 // with "Can not open file: PATH\n".

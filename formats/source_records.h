@@ -1,6 +1,7 @@
 #pragma once
 // The subbasin and reach records, the source parameter files they are read
-// from and the model input files written from them, and the model-choice file.
+// from ("basin_original.txt", "river_original.txt") and the model input files
+// written from them ("basin.txt", "river.txt").
 
 #include <string>
 #include <string_view>
@@ -24,12 +25,6 @@ struct ReachRecord {
   int hasFlowData = 0, hasDam = 0;
 };
 
-// The model choice of "whichModel.txt".
-struct ModelChoice {
-  int balanceModel = 0;  // 1 = one-layer, 2 = two-layer
-  int routingModel = 0;  // 1 = diffusion, 2 = Muskingum-Cunge, 3 = lag
-};
-
 // Data rows of a source file: one per line after the header, blank lines
 // skipped. Reads the first `nsub` rows; throws InputError naming the file,
 // line and column of the first bad value, or the rows that are missing.
@@ -41,8 +36,3 @@ extern const char* const kBasinHeader;
 extern const char* const kRiverHeader;
 void AppendBasinLine(std::string& out, const SubbasinRecord& r);
 void AppendReachLine(std::string& out, const ReachRecord& r);
-
-// Line 2 and line 3 begin with the balance and the routing model number.
-ModelChoice ParseModelChoice(std::string_view text, const std::string& path);
-extern const char* const kModelChoiceHeader;
-std::string ModelChoiceLines(const ModelChoice& choice);

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "input_error.h"
-#include "parameter_files.h"
+#include "model_choice.h"
+#include "source_records.h"
 #include "test_support.h"
 
 namespace {
