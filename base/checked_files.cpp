@@ -1,5 +1,6 @@
 #include "checked_files.h"
 
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -14,7 +15,8 @@ File OpenFileOrDie(const std::string& path, const char* mode) {
 
 std::string ReadFileOrDie(const std::string& path) {
   std::string text;
-  if (!ReadFileText(path, text)) FatalError("Can not open file: " + path + "\n");
+  int cause = 0;
+  if (!ReadFileText(path, text, &cause)) FatalError("Can not open file: " + path + "\n", CannotReadLine(path, cause));
   return text;
 }
 
@@ -24,7 +26,8 @@ std::string OpeningFailure(const std::string& conventionalName) {
 
 std::string ReadFileOrBanner(const std::string& path, const std::string& message) {
   std::string text;
-  if (!ReadFileText(path, text)) FailWithBanner(message);
+  int cause = 0;
+  if (!ReadFileText(path, text, &cause)) FailWithBanner(message, CannotReadLine(path, cause));
   return text;
 }
 
@@ -42,4 +45,31 @@ void CloseFileOrDie(File file, const std::string& path) {
 void WriteFileOrDie(File file, const std::string& path, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), file.get());
   CloseFileOrDie(std::move(file), path);
+}
+
+static std::string OpeningDetail(const PendingFile& file) {
+  if (file.OpenCause() == EISDIR) return file.path() + ": is a directory";
+  return file.TemporaryPath() + ": cannot be created (" + std::strerror(file.OpenCause()) + ")";
+}
+
+PendingFile CreatePendingOrDie(const std::string& path, const char* mode) {
+  PendingFile file(path, mode);
+  if (!file.IsOpen()) FatalError("Can not open file: " + path + "\n", OpeningDetail(file));
+  return file;
+}
+
+PendingFile CreatePendingOrBanner(const std::string& path, const std::string& message, const char* mode) {
+  PendingFile file(path, mode);
+  if (!file.IsOpen()) FailWithBanner(message, OpeningDetail(file));
+  return file;
+}
+
+void InstallOrDie(PendingFile& file) {
+  if (int cause = file.Install())
+    FatalError("Can not write file: " + file.path() + " (" + std::strerror(cause) + ")\n");
+}
+
+void WritePendingOrDie(PendingFile file, std::string_view text) {
+  file.Write(text);
+  InstallOrDie(file);
 }

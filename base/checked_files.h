@@ -4,6 +4,7 @@
 #include <string>
 
 #include "file_handle.h"
+#include "pending_file.h"
 
 // Opens `path` with `mode` ("r" or "w", text mode) or stops through FatalError
 // with "Can not open file: PATH\n".
@@ -28,3 +29,17 @@ void CloseFileOrDie(File file, const std::string& path);
 
 // Writes all of `text` to `file` and closes it through CloseFileOrDie.
 void WriteFileOrDie(File file, const std::string& path, const std::string& text);
+
+// `path` opened for writing under its temporary name, or the stop of
+// OpenFileOrDie (naming `path`) when the temporary cannot be created.
+PendingFile CreatePendingOrDie(const std::string& path, const char* mode = "w");
+
+// The same, or FailWithBanner(message).
+PendingFile CreatePendingOrBanner(const std::string& path, const std::string& message, const char* mode = "w");
+
+// Closes the temporary and renames it over the final name, or stops through
+// FatalError with "Can not write file: PATH (reason)\n".
+void InstallOrDie(PendingFile& file);
+
+// Writes `text` to `file` and installs it through InstallOrDie.
+void WritePendingOrDie(PendingFile file, std::string_view text);

@@ -6,9 +6,13 @@
 
 #include "input_error.h"
 
-void FatalError(const std::string& message) { throw Stop(StopStyle::Fatal, message); }
+void FatalError(const std::string& message, const std::string& detail) {
+  throw Stop(StopStyle::Fatal, message).WithDetail(detail);
+}
 
-void FailWithBanner(const std::string& message) { throw Stop(StopStyle::Banner, message); }
+void FailWithBanner(const std::string& message, const std::string& detail) {
+  throw Stop(StopStyle::Banner, message).WithDetail(detail);
+}
 
 static void PrintBanner(const std::string& message) {
   const std::string dashes(60, '-');
@@ -38,6 +42,7 @@ int ReportStop(const Stop& stop) {
       break;
   }
   std::fflush(stdout);
+  if (!stop.detail().empty()) std::fprintf(stderr, "%s\n", stop.detail().c_str());
   std::fflush(stderr);
   return stop.status();
 }

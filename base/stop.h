@@ -22,18 +22,26 @@ class Stop : public std::runtime_error {
   StopStyle style() const { return style_; }
   int status() const { return status_; }
   const std::string& output() const { return output_; }
+  // One more line for standard error after the stop's own text (the cause of
+  // a failure whose specified message does not say it), or empty.
+  const std::string& detail() const { return detail_; }
+  Stop& WithDetail(const std::string& line) {
+    detail_ = line;
+    return *this;
+  }
 
  private:
   StopStyle style_;
   int status_;
   std::string output_;
+  std::string detail_;
 };
 
-// Throws the fatal stop with `message`.
-[[noreturn]] void FatalError(const std::string& message);
+// Throws the fatal stop with `message` (and the detail line, if any).
+[[noreturn]] void FatalError(const std::string& message, const std::string& detail = "");
 
-// Throws the framed stop with `message`.
-[[noreturn]] void FailWithBanner(const std::string& message);
+// Throws the framed stop with `message` (and the detail line, if any).
+[[noreturn]] void FailWithBanner(const std::string& message, const std::string& detail = "");
 
 // Prints `stop` exactly as the program reports it (standard output flushed
 // first) and returns its exit status.

@@ -1,16 +1,26 @@
 #include "text.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <limits>
 #include <type_traits>
 
 #include "file_handle.h"
 
-bool ReadFileText(const std::string& path, std::string& text) {
+bool ReadFileText(const std::string& path, std::string& text, int* cause) {
+  auto fail = [cause](int why) {
+    if (cause) *cause = why != 0 ? why : EIO;
+    return false;
+  };
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) return fail(EISDIR);
+  errno = 0;
   File file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
+  if (!file) return fail(errno);
   text.clear();
   // Sized once from the file's length, so that a large file is not copied as it grows.
   if (std::fseek(file.get(), 0, SEEK_END) == 0) {
@@ -21,7 +31,19 @@ bool ReadFileText(const std::string& path, std::string& text) {
   char chunk[1 << 16];
   size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, got);
+  if (std::ferror(file.get())) return fail(errno);
   return true;
+}
+
+std::string CannotReadLine(const std::string& path, int cause) {
+  if (cause == EISDIR) return path + ": is a directory";
+  return path + ": cannot be opened (" + std::strerror(cause) + ")";
+}
+
+std::string QuoteToken(std::string_view token) {
+  const size_t kMost = 40;
+  if (token.size() <= kMost) return "'" + std::string(token) + "'";
+  return "'" + std::string(token.substr(0, kMost)) + "...'";
 }
 
 bool LineCursor::Next(std::string_view& line) {
@@ -109,6 +131,12 @@ bool ParseLeadingInt(std::string_view s, int& value, size_t* used) {
     if (v > static_cast<long long>(std::numeric_limits<int>::max()) + 1) return false;
   }
   if (i == digits) return false;
+  // "1095.9" and "1e308" are not whole numbers, whatever their leading digits say.
+  auto isDigit = [&](size_t k) { return k < s.size() && s[k] >= '0' && s[k] <= '9'; };
+  if (i < s.size() && s[i] == '.' && isDigit(i + 1)) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E') &&
+      (isDigit(i + 1) || (i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-') && isDigit(i + 2))))
+    return false;
   if (negative) v = -v;
   if (v > std::numeric_limits<int>::max()) return false;
   value = static_cast<int>(v);

@@ -7,8 +7,16 @@
 #include <string>
 #include <string_view>
 
-// Reads a whole file into `text`. Returns false when it cannot be opened.
-bool ReadFileText(const std::string& path, std::string& text);
+// Reads a whole file into `text`. Returns false when it cannot be opened or
+// read, with the cause as an errno value in `cause` (EISDIR for a directory).
+bool ReadFileText(const std::string& path, std::string& text, int* cause = nullptr);
+
+// The line that says why `path` could not be read, without a line end:
+// "PATH: is a directory" or "PATH: cannot be opened (REASON)".
+std::string CannotReadLine(const std::string& path, int cause);
+
+// A token quoted for a message: at most 40 of its characters, in single quotes.
+std::string QuoteToken(std::string_view token);
 
 // Hands out the lines of a text one at a time, without their line ends.
 class LineCursor {
@@ -53,7 +61,9 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Leading decimal integer: optional blanks, optional sign, digits. Stops at the
 // first non-digit. `used` receives the characters consumed. False when no
-// digit follows or the value does not fit in 32 bits.
+// digit follows, when the value does not fit in 32 bits, and when the digits
+// go on as a decimal fraction or an exponent ("1095.9", "1e308"): the text is
+// then no whole number.
 bool ParseLeadingInt(std::string_view s, int& value, size_t* used = nullptr);
 
 // Longest real-number prefix (decimal notation with optional exponent, also

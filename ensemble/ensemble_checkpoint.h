@@ -1,31 +1,46 @@
 #pragma once
 // The checkpoint of ensemble-runner, "ensemble-runner.checkpoint": after each
-// run folded, the bounds and the running average. The run-table rows are
-// appended one per run to "ensemble-runner.checkpoint.rows", so that saving
-// stays the same amount of work however many runs are done.
+// run folded, the bounds and the running average, and after the final run
+// its flows. The run-table rows are appended one per run to
+// "ensemble-runner.checkpoint.rows", so that saving stays the same amount of
+// work however many runs are done.
 
-#include <cstdint>
+#include <string>
 
 #include "calibration_settings.h"
+#include "model_choice.h"
 #include "ensemble_state.h"
 #include "run_files.h"
 #include "run_options.h"
+#include "study_inputs.h"
 
 extern const char* const kEnsembleCheckpointFile;
 extern const char* const kEnsembleCheckpointRowsFile;
 
-// A fingerprint of every input of the ensemble.
-uint64_t EnsembleFingerprint(const CalibrationSettings& settings, const RunFiles& files);
+// Every input of the ensemble: the run-control file, the files it names that
+// are read, the model's list files and what they list, the model library. The
+// model-choice file, which every run rewrites, counts by the choice it holds.
+StudyInputs EnsembleStudyInputs(const CalibrationSettings& settings, const RunFiles& files,
+                                const std::string& controlPath, const ModelChoice& choice);
 
-// With --resume, restores the folded state and returns the number of runs it
-// holds (0 without a checkpoint, after a notice). Without --resume, removes
-// any old checkpoint and returns 0. A checkpoint made for other inputs is
-// refused with an InputError.
-int RestoreEnsembleProgress(const RunOptions& options, const CalibrationSettings& settings,
-                            uint64_t fingerprint, EnsembleResults& results);
+struct EnsembleProgress {
+  int completedRuns = 0;
+  bool finalRunDone = false;  // the flows of the final run are in results.simulated
+};
 
-void SaveEnsembleProgress(int completedRuns, const CalibrationSettings& settings, uint64_t fingerprint,
+// With --resume, restores the folded state (and takes the checkpoint's record
+// of the inputs into `inputs`); 0 runs without a checkpoint, after a notice.
+// Without --resume, removes any old checkpoint. A checkpoint made for other
+// inputs is refused with an InputError naming the changed input.
+EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const CalibrationSettings& settings,
+                                         StudyInputs& inputs, EnsembleResults& results);
+
+// After run `completedRuns` is folded: its row appended, the state saved.
+void SaveEnsembleProgress(int completedRuns, const CalibrationSettings& settings, const StudyInputs& inputs,
                           EnsembleResults& results);
+
+// After the final run: its flows saved, so that a resumed study only writes the results.
+void SaveFinalRun(const CalibrationSettings& settings, const StudyInputs& inputs, EnsembleResults& results);
 
 // Removes the checkpoint and its rows after a complete run.
 void RemoveEnsembleProgress();

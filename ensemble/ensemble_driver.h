@@ -2,6 +2,8 @@
 // The ensemble loop of ensemble-runner: one model run per calibrated set,
 // bounds and average over the runs, ranking, and the run of middle rank.
 
+#include <string>
+
 #include "calibration_settings.h"
 #include "model_library.h"
 #include "parallel.h"
@@ -9,7 +11,7 @@
 #include "run_options.h"
 
 // The whole program after the library is bound and the run-control file
-// read. Returns the exit status; an MPI worker serves runs and returns when
-// the coordinator is done.
-int RunEnsemble(CalibrationSettings& settings, const RunFiles& files, const ModelEntryPoints& entries,
-                const RunOptions& options, ParallelSession& session);
+// (`controlPath`) and the calibration settings read. Returns the exit
+// status; an MPI worker serves runs and returns when the coordinator is done.
+int RunEnsemble(CalibrationSettings& settings, const RunFiles& files, const std::string& controlPath,
+                const ModelEntryPoints& entries, const RunOptions& options, ParallelSession& session);

@@ -37,8 +37,10 @@ bool ParseWholeNumber(std::string_view field, double& value) {
 
 }  // namespace
 
-void ParseObservedSeries(std::string_view text, const std::string& path, int nsteps, int nflux,
-                         DoubleMatrix& observed) {
+DoubleMatrix ParseObservedSeries(std::string_view text, const std::string& path, int nsteps, int nflux) {
+  // Read into a growing list and copied at the end, so that a step count far
+  // beyond the file reports the first missing line instead of allocating.
+  std::vector<double> read;
   LineCursor lines(text);
   std::string_view line;
   lines.Next(line);  // header
@@ -61,11 +63,14 @@ void ParseObservedSeries(std::string_view text, const std::string& path, int nst
       } else if (!ParseWholeNumber(field, value)) {
         throw InputError(path, lineNo,
                          "expected a number or an empty field for flux " + std::to_string(j + 1) +
-                             " (column " + std::to_string(j + 2) + "), found '" + std::string(field) + "'");
+                             " (column " + std::to_string(j + 2) + "), found " + QuoteToken(field));
       }
-      observed[t][j] = value;
+      read.push_back(value);
     }
   }
+  DoubleMatrix observed(nsteps, nflux);
+  std::copy(read.begin(), read.end(), observed[0]);
+  return observed;
 }
 
 DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nruns, int count,
@@ -96,7 +101,7 @@ DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nr
       if (!ParseWholeNumber(field, value))
         throw InputError(path, lineNo,
                          "run " + std::to_string(run) + ": expected a number in column " +
-                             std::to_string(j + 2) + ", found '" + std::string(field) + "'");
+                             std::to_string(j + 2) + ", found " + QuoteToken(field));
       read.push_back(value);
     }
   }

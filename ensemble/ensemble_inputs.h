@@ -10,8 +10,7 @@
 // Fills the nsteps x nflux matrix. A data line is a label, then at least nflux
 // comma-separated values; an empty field, "NaN" or "NA" is a missing
 // observation, held as NaN. Throws InputError for anything else.
-void ParseObservedSeries(std::string_view text, const std::string& path, int nsteps, int nflux,
-                         DoubleMatrix& observed);
+DoubleMatrix ParseObservedSeries(std::string_view text, const std::string& path, int nsteps, int nflux);
 
 // The data lines of a per-run list: an integer, then at least `count`
 // comma-separated numbers. Row k - 1 of the result belongs to run k.

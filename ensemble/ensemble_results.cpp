@@ -1,6 +1,11 @@
 #include "ensemble_results.h"
 
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
 #include "checked_files.h"
+#include "stop.h"
 #include "number_format.h"
 #include "objectives.h"
 
@@ -10,7 +15,12 @@ void EvaluateFinalRun(const CalibrationSettings& s, const DoubleMatrix& simulate
   for (int i = 0; i < s.nflux; ++i) {
     int n = SelectPairs(observed, simulated, i, s.nsteps, s.obsThreshold, o, sim);
     if (n == 0) {
+      // Zeros would read as a perfect fit: a flux without a scored pair has no statistics.
       ReportNoValidationData(i + 1);
+      std::fflush(stdout);
+      std::fprintf(stderr, "warning: flux %d has no observed value above the threshold %d; its statistics are NaN\n",
+                   i + 1, s.obsThreshold);
+      for (int m = 0; m < 6; ++m) stats[m][i] = std::numeric_limits<double>::quiet_NaN();
       continue;
     }
     stats[0][i] = RMS(o.data(), sim.data(), n);
@@ -89,12 +99,17 @@ std::string StatisticsFileText(const CalibrationSettings& s, const EnsembleResul
   return out;
 }
 
-static void WriteResultFile(const std::string& path, const std::string& text) {
-  WriteFileOrDie(OpenFileOrDie(path, "w"), path, text);
+EnsembleResultFiles CreateEnsembleResultFiles(const RunFiles& files) {
+  return EnsembleResultFiles{CreatePendingOrDie(files.seriesOutputFile), CreatePendingOrDie(files.boundsOutputFile),
+                             CreatePendingOrDie(files.statisticsOutputFile)};
 }
 
-void WriteEnsembleResults(const CalibrationSettings& s, const EnsembleResults& r, const RunFiles& files) {
-  WriteResultFile(files.seriesOutputFile, SeriesFileText(s, r));
-  WriteResultFile(files.boundsOutputFile, BoundsFileText(s, r));
-  WriteResultFile(files.statisticsOutputFile, StatisticsFileText(s, r));
+void WriteEnsembleResults(const CalibrationSettings& s, const EnsembleResults& r, EnsembleResultFiles& files) {
+  files.series.Write(SeriesFileText(s, r));
+  files.bounds.Write(BoundsFileText(s, r));
+  files.statistics.Write(StatisticsFileText(s, r));
+  for (PendingFile* file : {&files.series, &files.bounds, &files.statistics})
+    if (int cause = file->Close())
+      FatalError("Can not write file: " + file->path() + " (" + std::strerror(cause) + ")\n");
+  for (PendingFile* file : {&files.series, &files.bounds, &files.statistics}) InstallOrDie(*file);
 }

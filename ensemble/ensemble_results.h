@@ -5,12 +5,13 @@
 #include <string>
 
 #include "arrays.h"
+#include "pending_file.h"
 #include "calibration_settings.h"
 #include "ensemble_state.h"
 #include "run_files.h"
 
 // Fills the 6 x nflux statistics: RMS, STD, TRMS, 1 - (kind 4), -(kind 5), BIAS.
-// A flux without validation data keeps zeros and is reported on the console.
+// A flux without validation data gets NaN and is reported on the console.
 void EvaluateFinalRun(const CalibrationSettings& settings, const DoubleMatrix& simulated,
                       const DoubleMatrix& observed, DoubleMatrix& finalStatistics);
 
@@ -19,6 +20,17 @@ std::string SeriesFileText(const CalibrationSettings& settings, const EnsembleRe
 std::string BoundsFileText(const CalibrationSettings& settings, const EnsembleResults& results);
 std::string StatisticsFileText(const CalibrationSettings& settings, const EnsembleResults& results);
 
-// Writes the series, bounds and statistics files, in this order.
+// The three result files, open under their temporary names from before the
+// first run (so that a folder that cannot be written is found then) until
+// they are complete.
+struct EnsembleResultFiles {
+  PendingFile series, bounds, statistics;
+};
+
+// Opens the three temporaries; one that cannot be created stops with "Can not open file: NAME".
+EnsembleResultFiles CreateEnsembleResultFiles(const RunFiles& files);
+
+// Writes the series, bounds and statistics files and renames them into
+// place only when all three are complete: a failure leaves the previous files.
 void WriteEnsembleResults(const CalibrationSettings& settings, const EnsembleResults& results,
-                          const RunFiles& files);
+                          EnsembleResultFiles& files);

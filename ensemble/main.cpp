@@ -3,10 +3,13 @@
 // and writes the series, bounds and statistics files.
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "calibration_settings.h"
 #include "checked_files.h"
+#include "directory_lock.h"
 #include "ensemble_checkpoint.h"
 #include "ensemble_driver.h"
 #include "failure_report.h"
@@ -20,13 +23,19 @@
 static const char* const kUsage = "usage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n";
 
 static int RunProgram(const RunOptions& options, ParallelSession& session) {
+  // Two programs in one working directory would write each other's files.
+  std::unique_ptr<DirectoryLock> lock;
+  if (!session.IsWorker()) lock = std::make_unique<DirectoryLock>("ensemble-runner");
   const std::string controlPath = options.arguments[0];
   RunControl control = ParseRunControl(ReadFileOrDie(controlPath), controlPath);
   const RunFiles& f = control.files;
-  session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
-                               {f.seriesOutputFile, f.statisticsOutputFile, f.boundsOutputFile,
-                                kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile,
-                                std::string(kEnsembleCheckpointFile) + ".tmp"});
+  std::vector<std::string> notCopied = {kLockFileName, kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile};
+  for (const std::string& name : {f.seriesOutputFile, f.statisticsOutputFile, f.boundsOutputFile,
+                                  std::string(kEnsembleCheckpointFile)}) {
+    notCopied.push_back(name);
+    notCopied.push_back(name + ".tmp");
+  }
+  session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot, notCopied);
   ModelLibrary library;
   ModelEntryPoints entries;
   if (!BindModelLibrary(library, entries)) return 1;
@@ -34,7 +43,7 @@ static int RunProgram(const RunOptions& options, ParallelSession& session) {
   settings.nruns = control.nruns;
   ReadCalibrationSettings(settings, control.files);
   if (!ObjectiveOfKind(settings.objectiveKind)) FatalError("OBJECTIVE FUNCTION NOT DEFINED");
-  return RunEnsemble(settings, control.files, entries, options, session);
+  return RunEnsemble(settings, control.files, controlPath, entries, options, session);
 }
 
 int main(int argc, char** argv) {

@@ -9,6 +9,7 @@
 struct ModelChoice {
   int balanceModel = 0;  // 1 = one-layer, 2 = two-layer
   int routingModel = 0;  // 1 = diffusion, 2 = Muskingum-Cunge, 3 = lag
+  std::string laterLines;  // the lines after line 3, as they stand, kept when the file is rewritten
 };
 
 // Throws InputError naming the line whose number is missing.
@@ -16,5 +17,5 @@ ModelChoice ParseModelChoice(std::string_view text, const std::string& path);
 
 extern const char* const kModelChoiceHeader;
 
-// Lines 2 and 3 as the toolkit writes them.
+// Lines 2 and 3 as the toolkit writes them, then the later lines.
 std::string ModelChoiceLines(const ModelChoice& choice);

@@ -102,7 +102,7 @@ std::vector<Record> ParseRows(std::string_view text, const std::string& path, in
     records.push_back(ParseRow(line, columns, path, lines.LineNumber()));
   }
   if (static_cast<int>(records.size()) < nsub)
-    throw InputError(path, lines.LineNumber(),
+    throw InputError(path, lines.LineNumber() + 1,
                      "expected " + std::to_string(nsub) + " data rows, found " +
                          std::to_string(records.size()));
   return records;

@@ -19,7 +19,9 @@ int ParseCountOnLine(std::string_view text, const std::string& path, int lineNo,
 }
 
 int ParseSubbasinCount(std::string_view text, const std::string& path) {
-  return ParseCountOnLine(text, path, 5, "number of subbasins");
+  int count = ParseCountOnLine(text, path, 5, "number of subbasins");
+  if (count < 1) throw InputError(path, 5, "the number of subbasins must be at least 1, found " + std::to_string(count));
+  return count;
 }
 
 int ParseFlowRowCount(std::string_view text, const std::string& path) {

@@ -96,7 +96,7 @@ void ModelChoiceTarget(std::string_view in) {
 void ObservedSeriesTarget(std::string_view in) {
   int nsteps = TakeByte(in) % 16, nflux = TakeByte(in) % 6;
   DoubleMatrix observed(nsteps, nflux);
-  ExpectingInputErrors([&] { ParseObservedSeries(in, "observed.csv", nsteps, nflux, observed); });
+  ExpectingInputErrors([&] { observed = ParseObservedSeries(in, "observed.csv", nsteps, nflux); });
 }
 
 void RunListTarget(std::string_view in) {

@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "checked_files.h"
+#include "streamflow.h"
+#include "subbasin_count.h"
 #include "stop.h"
 #include "input_error.h"
 #include "text.h"
@@ -24,6 +26,7 @@ void ParseFluxColumns(std::string_view text, long firstLine, const std::string& 
   // Collected first and sized last, so that a count far beyond the list
   // reports the missing offsets instead of allocating for all of them.
   std::vector<int> columns;
+  s.fluxColumnLines.clear();
   long long column = 0;
   size_t pos = 0;
   long lineNo = firstLine;
@@ -48,6 +51,7 @@ void ParseFluxColumns(std::string_view text, long firstLine, const std::string& 
                                          " add up to more than " +
                                          std::to_string(std::numeric_limits<int>::max()) + " columns");
     columns.push_back(value);
+    s.fluxColumnLines.push_back(lineNo);
     pos += used;
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     if (pos < text.size() && text[pos] == ',') ++pos;
@@ -80,5 +84,27 @@ void ReadCalibrationSettings(CalibrationSettings& settings, const RunFiles& file
   std::string text =
       ReadFileOrBanner(files.calibrationSettingsFile, "Error opening observed moscem_param.txt \n");
   ParseCalibrationSettings(text, files.calibrationSettingsFile, settings);
-  if (settings.nflux == 0) std::printf("nflux must be greater than 0, fix moscem_param.txt \n");
+  if (settings.nflux == 0) {
+    std::printf("nflux must be greater than 0, fix moscem_param.txt \n");
+    throw InputError(files.calibrationSettingsFile, 1, "the number of fluxes must be at least 1, found 0");
+  }
+}
+
+void CheckSettingsAgainstModelRun(CalibrationSettings& s, const RunFiles& files) {
+  const std::string& balance = files.subbasinCountFile;
+  const std::string text = ReadFileOrBanner(balance, OpeningFailure("balparam.txt"));
+  s.nsub = ParseSubbasinCount(text, balance);
+  const int days = ParseFlowRowCount(text, balance);
+  const std::string& path = files.calibrationSettingsFile;
+  if (s.nsteps > days)
+    throw InputError(path, 3,
+                     std::to_string(s.nsteps) + " time steps, but " + balance + ":2 runs the model for " +
+                         std::to_string(days) + " days (" + kStreamflowFile + " holds one row per day)");
+  const std::vector<int> positions = FluxColumnPositions(s);
+  for (size_t i = 0; i < positions.size(); ++i)
+    if (positions[i] > s.nsub)
+      throw InputError(path, s.fluxColumnLines[i],
+                       "flux " + std::to_string(i + 1) + " is column " + std::to_string(positions[i]) + " of " +
+                           kStreamflowFile + ", beyond the " + std::to_string(s.nsub) + " subbasins of " + balance +
+                           ":5 (one flow column each)");
 }

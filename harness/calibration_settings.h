@@ -22,6 +22,7 @@ struct CalibrationSettings {
   int objectiveKind = 0;  // 1 to 6
   int obsThreshold = 0;   // a time step is compared only where observed > this
   IntVector fluxColumns;  // per flux, columns to advance from the previous flux
+  std::vector<long> fluxColumnLines;  // per flux, the line of its offset in the settings file
 };
 
 // Fills nparam, nflux, spareSetting, nsteps, objectiveKind, obsThreshold and
@@ -31,4 +32,12 @@ void ParseCalibrationSettings(std::string_view text, const std::string& path,
 
 // Reads the file named calibrationSettingsFile; a file that cannot be opened
 // stops the program through FailWithBanner, a bad value through InputError.
+// No flux to compare is a failure too: the notice on standard output, then
+// an InputError for line 1.
 void ReadCalibrationSettings(CalibrationSettings& settings, const RunFiles& files);
+
+// Checks the settings against the model run that "balparam.txt" describes:
+// its subbasins (one flow column each in "streamflow.txt") and its days (one
+// flow row each). Sets settings.nsub. A flux column beyond the subbasins or
+// more time steps than days is an InputError naming both files.
+void CheckSettingsAgainstModelRun(CalibrationSettings& settings, const RunFiles& files);

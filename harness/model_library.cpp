@@ -14,20 +14,34 @@
 ModelLibrary::~ModelLibrary() { Release(); }
 
 ModelLibrary::ModelLibrary(ModelLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)) {}
+    : handle_(std::exchange(other.handle_, nullptr)), loadError_(std::move(other.loadError_)) {}
 
 ModelLibrary& ModelLibrary::operator=(ModelLibrary&& other) noexcept {
   if (this != &other) {
     Release();
     handle_ = std::exchange(other.handle_, nullptr);
+    loadError_ = std::move(other.loadError_);
   }
   return *this;
 }
 
 #if defined(_WIN32)
+// The text of a Windows error code, without its closing line end.
+static std::string SystemErrorText(DWORD code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = n && text ? std::string(text, n) : "error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  return message;
+}
+
 bool ModelLibrary::Load(const std::string& path) {
   Release();
   handle_ = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+  loadError_ = handle_ ? "" : SystemErrorText(GetLastError());
   return handle_ != nullptr;
 }
 
@@ -53,6 +67,8 @@ std::string ModelLibraryPath() {
 bool ModelLibrary::Load(const std::string& path) {
   Release();
   handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  const char* error = handle_ ? nullptr : dlerror();
+  loadError_ = error ? error : "";
   return handle_ != nullptr;
 }
 
@@ -100,10 +116,14 @@ const EntryDescription kEntries[] = {
 }  // namespace
 
 bool BindModelLibrary(ModelLibrary& library, ModelEntryPoints& entries) {
-  if (library.Load(ModelLibraryPath()))
+  const std::string path = ModelLibraryPath();
+  if (library.Load(path)) {
     std::fputs("Fluvex.dll found!\n", stdout);
-  else
+  } else {
     std::fputs("Fluvex.dll not found, make sure Fluvex.dll is in working directory.\n", stdout);
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: cannot be loaded (%s)\n", path.c_str(), library.LoadError().c_str());
+  }
   for (const EntryDescription& e : kEntries) {
     entries.*e.slot = library.Find(e.name);
     std::fputs(entries.*e.slot ? e.found : e.missing, stdout);

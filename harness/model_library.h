@@ -18,8 +18,10 @@ class ModelLibrary {
   ModelLibrary(const ModelLibrary&) = delete;
   ModelLibrary& operator=(const ModelLibrary&) = delete;
 
-  // Loads the library at `path`; false when it cannot be loaded.
+  // Loads the library at `path`; false when it cannot be loaded, with the
+  // loader's reason in LoadError().
   bool Load(const std::string& path);
+  const std::string& LoadError() const { return loadError_; }
   bool IsLoaded() const { return handle_ != nullptr; }
   // The exported function `name`, or nullptr (also when nothing is loaded).
   ModelEntryPoint Find(const char* name) const;
@@ -27,6 +29,7 @@ class ModelLibrary {
 
  private:
   void* handle_ = nullptr;
+  std::string loadError_;
 };
 
 struct ModelEntryPoints {
@@ -38,10 +41,13 @@ struct ModelEntryPoints {
   bool Complete() const;
 };
 
-// The library file, always taken from the working directory.
+// The library's file name, and its path: always in the working directory.
+inline const char* const kModelLibraryFile = "fluvex.dll";
 std::string ModelLibraryPath();
 
 // Loads the model library, looks up the five entry points and prints one line
-// for the library and each entry point to standard output. When one is
-// missing it prints the error text, releases the library and returns false.
+// for the library and each entry point to standard output; a library that
+// cannot be loaded also gets one line on standard error with its path and
+// the loader's reason. When an entry point is missing it prints the error
+// text, releases the library and returns false.
 bool BindModelLibrary(ModelLibrary& library, ModelEntryPoints& entries);

@@ -36,7 +36,9 @@ void WriteModelInputFiles(const RunFiles& files, SourceRecords& records, const P
 ModelChoice WriteModelFiles(const ParameterSet& set, CalibrationSettings& settings, const RunFiles& files);
 
 // Checks the model choice, removes any old "streamflow.txt" and calls the
-// balance and then the routing entry point with the list files.
+// balance and then the routing entry point with the list files. A stage that
+// sets a status other than 0 fails the run (std::runtime_error naming the
+// entry point and the status).
 void CallModel(const ModelEntryPoints& entries, const ModelChoice& choice);
 
 // WriteModelFiles, CallModel and ReadSimulatedFlows.

@@ -133,6 +133,10 @@ std::vector<int> ParseParameterTable(std::string_view text, const std::string& p
     ++row;
     if (ParseTableRow(line, path, lines.LineNumber()) == 1) optimised.push_back(row);
   }
+  // A shorter table would leave parameters unscaled without a word.
+  if (row < kParameterCount)
+    throw InputError(path, lines.LineNumber() + 1,
+                     "expected " + std::to_string(kParameterCount) + " parameter rows, found " + std::to_string(row));
   return optimised;
 }
 

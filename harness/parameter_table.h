@@ -46,7 +46,8 @@ void ScaleParameter(const AdjustableParameter& p, double multiplier, SubbasinRec
                     ReachRecord& reach);
 
 // The numbers (ascending) of the rows of "parameter.in" whose OptIdx is 1.
-// Throws InputError for a data row that does not follow the table's pattern.
+// Throws InputError for a data row that does not follow the table's pattern
+// and for a table of fewer than 20 rows.
 std::vector<int> ParseParameterTable(std::string_view text, const std::string& path);
 
 // A complete "parameter.in" with Default 1 and OptIdx 0 on every row and the

@@ -22,17 +22,26 @@ bool IsTokenSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\
 
 }  // namespace
 
-double StreamflowTokenValue(std::string_view token) {
-  if (IsMissingWord(token)) return kMissingFlow;
+bool StreamflowTokenValue(std::string_view token, double& value) {
+  if (IsMissingWord(token)) {
+    value = kMissingFlow;
+    return true;
+  }
+  if (token.size() > 1 && token.back() == ',') token.remove_suffix(1);
   double v = 0;
-  if (!ParseRealPrefix(token, v)) v = 0;
+  size_t used = 0;
+  if (IsMissingWord(token)) {
+    v = kMissingFlow;
+  } else if (!ParseRealPrefix(token, v, &used) || used != token.size()) {
+    return false;
+  }
   float f = static_cast<float>(v);
-  if (!std::isfinite(f) || f == static_cast<float>(kMissingFlow)) return kMissingFlow;
-  return static_cast<double>(f);
+  value = !std::isfinite(f) || f == static_cast<float>(kMissingFlow) ? kMissingFlow : static_cast<double>(f);
+  return true;
 }
 
 void ScanStreamflowColumns(std::string_view text, const std::string& path, int rows,
-                           const std::vector<int>& columns, double* out) {
+                           const std::vector<int>& columns, double* out, const std::string& rowsFrom) {
   const char* p = text.data();
   const char* end = p + text.size();
   auto lineEnd = [&](const char* from) {
@@ -46,7 +55,8 @@ void ScanStreamflowColumns(std::string_view text, const std::string& path, int r
     long lineNo = row + 2;
     if (p >= end || p + 1 >= end)
       throw InputError(path, lineNo,
-                       "expected " + std::to_string(rows) + " data lines, found " + std::to_string(row));
+                       "expected " + std::to_string(rows) + " data lines" +
+                           (rowsFrom.empty() ? "" : " (" + rowsFrom + ")") + ", found " + std::to_string(row));
     ++p;  // past the line feed
     const char* stop = lineEnd(p);
     int column = -1;  // the label is column 0
@@ -60,9 +70,12 @@ void ScanStreamflowColumns(std::string_view text, const std::string& path, int r
       const char* tokenStart = p;
       while (p < stop && !IsTokenSpace(*p)) ++p;
       ++column;
+      const std::string_view token(tokenStart, static_cast<size_t>(p - tokenStart));
       for (; k < width && columns[k] == column; ++k)
-        out[static_cast<size_t>(row) * width + k] =
-            StreamflowTokenValue(std::string_view(tokenStart, static_cast<size_t>(p - tokenStart)));
+        if (!StreamflowTokenValue(token, out[static_cast<size_t>(row) * width + k]))
+          throw InputError(path, lineNo,
+                           "column " + std::to_string(column) + ": expected a number or a missing value, found " +
+                               QuoteToken(token));
     }
     p = stop;
   }
@@ -78,16 +91,15 @@ std::vector<int> FluxColumnPositions(const CalibrationSettings& settings) {
   return positions;
 }
 
-void ParseSimulatedFlows(std::string_view text, const std::string& path,
-                         const CalibrationSettings& settings, DoubleMatrix& simulated) {
-  ScanStreamflowColumns(text, path, settings.nsteps, FluxColumnPositions(settings), simulated[0]);
+void ParseSimulatedFlows(std::string_view text, const std::string& path, const CalibrationSettings& settings,
+                         DoubleMatrix& simulated, const std::string& rowsFrom) {
+  ScanStreamflowColumns(text, path, settings.nsteps, FluxColumnPositions(settings), simulated[0], rowsFrom);
 }
 
 std::string ReadStreamflowText() {
   return ReadFileOrBanner(kStreamflowFile, "Error opening modeled streamflow output file \n");
 }
 
-int ReadSimulatedFlows(const CalibrationSettings& settings, DoubleMatrix& simulated) {
-  ParseSimulatedFlows(ReadStreamflowText(), kStreamflowFile, settings, simulated);
-  return 1;
+void ReadSimulatedFlows(const CalibrationSettings& settings, DoubleMatrix& simulated, const std::string& rowsFrom) {
+  ParseSimulatedFlows(ReadStreamflowText(), kStreamflowFile, settings, simulated, rowsFrom);
 }

@@ -8,28 +8,10 @@
 #include "checked_files.h"
 #include "stop.h"
 #include "input_error.h"
+#include "number_format.h"
+#include "pending_file.h"
 #include "run_options.h"
 #include "text.h"
-
-uint64_t FingerprintText(uint64_t hash, std::string_view text) {
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
-uint64_t FingerprintFiles(const std::vector<std::string>& paths) {
-  uint64_t hash = 14695981039346656037ull;
-  std::string text;
-  for (const std::string& path : paths) {
-    if (!ReadFileText(path, text)) text.clear();
-    hash = FingerprintText(hash, path);
-    hash = FingerprintText(hash, std::to_string(text.size()));
-    hash = FingerprintText(hash, text);
-  }
-  return hash;
-}
 
 void CheckpointData::PutInt(int64_t v) { bytes_.append(reinterpret_cast<const char*>(&v), sizeof v); }
 void CheckpointData::PutDouble(double v) { bytes_.append(reinterpret_cast<const char*>(&v), sizeof v); }
@@ -59,44 +41,56 @@ bool CheckpointData::GetText(std::string& text) {
 }
 
 void WriteCheckpoint(const std::string& path, Checkpoint& c) {
-  const std::string temporary = path + ".tmp";
-  {
-    File file(std::fopen(temporary.c_str(), "wb"));
-    if (!file) FatalError("Can not open file: " + temporary + "\n");
-    std::fprintf(file.get(), "%s checkpoint\nfingerprint %016" PRIx64 "\ncompleted %d\nbytes %zu\n",
-                 c.program.c_str(), c.fingerprint, c.completedRuns, c.data.bytes().size());
-    std::fwrite(c.data.bytes().data(), 1, c.data.bytes().size(), file.get());
-    CloseFileOrDie(std::move(file), temporary);
-  }
-#if defined(_WIN32)
-  std::remove(path.c_str());  // rename does not replace a file on Windows
-#endif
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) FatalError("Can not write file: " + path + "\n");
+  std::string head = c.program + " checkpoint\ncompleted " + std::to_string(c.completedRuns) + "\n";
+  for (const StudyInput& input : c.inputs)
+    head += FormatString("input %016" PRIx64 " %d ", input.hash, input.listed ? 1 : 0) + input.name + "\n";
+  head += "bytes " + std::to_string(c.data.bytes().size()) + "\n";
+  PendingFile file = CreatePendingOrDie(path, "wb");
+  file.Write(head);
+  file.Write(c.data.bytes());
+  InstallOrDie(file);
 }
+
+namespace {
+
+bool ParseInputLine(std::string_view line, StudyInput& input) {
+  // "input HASH LISTED NAME": the name is the rest of the line, blanks included.
+  if (line.size() < 25 || line.substr(0, 6) != "input ") return false;
+  unsigned long long hash = 0;
+  int listed = 0, used = 0;
+  std::string head(line.substr(0, 26));
+  if (std::sscanf(head.c_str(), "input %16llx %d %n", &hash, &listed, &used) != 2 || used == 0) return false;
+  input.hash = hash;
+  input.listed = listed != 0;
+  input.name.assign(line.substr(static_cast<size_t>(used)));
+  return !input.name.empty();
+}
+
+}  // namespace
 
 CheckpointState ReadCheckpoint(const std::string& path, Checkpoint& c) {
   std::string text;
   if (!ReadFileText(path, text)) return CheckpointState::Missing;
   LineCursor lines(text);
   std::string_view line;
-  std::string expected = c.program + " checkpoint";
-  unsigned long long fingerprint = 0;
   size_t bytes = 0;
-  if (!lines.Next(line) || line != expected) return CheckpointState::Unreadable;
-  if (!lines.Next(line) || std::sscanf(std::string(line).c_str(), "fingerprint %llx", &fingerprint) != 1)
-    return CheckpointState::Unreadable;
+  if (!lines.Next(line) || line != c.program + " checkpoint") return CheckpointState::Unreadable;
   if (!lines.Next(line) || std::sscanf(std::string(line).c_str(), "completed %d", &c.completedRuns) != 1)
     return CheckpointState::Unreadable;
-  if (!lines.Next(line) || std::sscanf(std::string(line).c_str(), "bytes %zu", &bytes) != 1)
-    return CheckpointState::Unreadable;
+  c.inputs.clear();
+  while (lines.Next(line) && line.substr(0, 6) == "input ") {
+    StudyInput input;
+    if (!ParseInputLine(line, input)) return CheckpointState::Unreadable;
+    c.inputs.push_back(input);
+  }
+  if (std::sscanf(std::string(line).c_str(), "bytes %zu", &bytes) != 1) return CheckpointState::Unreadable;
   std::string_view rest = lines.Rest();
   if (rest.size() != bytes) return CheckpointState::Unreadable;
-  c.fingerprint = fingerprint;
   c.data.bytes().assign(rest.data(), rest.size());
   return CheckpointState::Loaded;
 }
 
-bool LoadCheckpointToResume(const RunOptions& options, const std::string& path, uint64_t fingerprint,
+bool LoadCheckpointToResume(const RunOptions& options, const std::string& path, const StudyInputs& current,
                             Checkpoint& c) {
   if (!options.resume) {
     std::remove(path.c_str());
@@ -111,7 +105,9 @@ bool LoadCheckpointToResume(const RunOptions& options, const std::string& path, 
     case CheckpointState::Loaded:
       break;
   }
-  if (c.fingerprint != fingerprint)
-    throw InputError(path, 0, "made for other inputs (its fingerprint does not match them); remove it or run without --resume");
+  std::string changed = StudyInputs::FirstChanged(c.inputs, current);
+  if (!changed.empty())
+    throw InputError(path, 0, "made for other inputs: " + changed +
+                                  " has changed since; remove the checkpoint or run without --resume");
   return true;
 }

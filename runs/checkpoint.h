@@ -1,16 +1,15 @@
 #pragma once
 // Checkpoints of the model-driving programs: after each run folded in order,
-// what is needed to continue, with a fingerprint of the inputs. Written under
-// a temporary name and renamed, so that a kill mid-write loses at most that run.
+// what is needed to continue, with every input of the study and the hash of
+// its content. Written under a temporary name and renamed, so that a kill
+// mid-write loses at most that run.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// FNV-1a over the contents of the files, in order (a missing file counts as empty).
-uint64_t FingerprintFiles(const std::vector<std::string>& paths);
-uint64_t FingerprintText(uint64_t hash, std::string_view text);
+#include "study_inputs.h"
 
 // A flat list of numbers and texts in the order they were put.
 class CheckpointData {
@@ -34,7 +33,7 @@ class CheckpointData {
 
 struct Checkpoint {
   std::string program;
-  uint64_t fingerprint = 0;
+  std::vector<StudyInput> inputs;
   int completedRuns = 0;
   CheckpointData data;
 };
@@ -48,7 +47,8 @@ struct RunOptions;
 
 // The checkpoint to continue from. Without --resume any old one is removed
 // and false returned; with --resume and none there, a notice goes to standard
-// error and false is returned. A checkpoint of another program or of other
-// inputs is refused with an InputError.
-bool LoadCheckpointToResume(const RunOptions& options, const std::string& path, uint64_t fingerprint,
+// error and false is returned. A checkpoint of another program, or one whose
+// inputs differ from `current`, is refused with an InputError naming the
+// first input that changed.
+bool LoadCheckpointToResume(const RunOptions& options, const std::string& path, const StudyInputs& current,
                             Checkpoint& checkpoint);

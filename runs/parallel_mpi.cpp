@@ -18,6 +18,7 @@
 #include <unistd.h>
 #endif
 
+#include "file_handle.h"
 #include "run_failure.h"
 #include "stop.h"
 
@@ -93,8 +94,12 @@ class MpiDispatcher : public RunDispatcher {
     auto failure = failures_.find(index);
     if (failure != failures_.end()) {
       failed_ = true;
-      throw RunFailure(static_cast<int>(index) + 1, JobText(jobs_[index]), failure->second.second,
-                       WorkerDirectory(root_, failure->second.first));
+      // The text is the harness's reason, then what the model printed during the run.
+      const std::string& text = failure->second.second;
+      size_t newline = text.find('\n');
+      throw RunFailure(static_cast<int>(index) + 1, JobText(jobs_[index]), text.substr(0, newline),
+                       WorkerDirectory(root_, failure->second.first), nullptr,
+                       newline == std::string::npos ? "" : text.substr(newline + 1));
     }
     RunResult result = std::move(results_[index]);
     results_.erase(index);
@@ -138,6 +143,20 @@ class MpiDispatcher : public RunDispatcher {
   std::map<size_t, std::pair<int, std::string>> failures_;
 };
 
+// What the worker's log holds from `offset` on.
+std::string LogSince(long offset) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::string text;
+  if (offset < 0) return text;
+  File log(std::fopen("worker.log", "rb"));
+  if (!log || std::fseek(log.get(), offset, SEEK_SET) != 0) return text;
+  char chunk[4096];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, log.get())) > 0) text.append(chunk, got);
+  return text;
+}
+
 // A worker's side: makes the runs it is sent until it is told to stop. A run
 // that fails is answered with its message. Returns whether it must keep its folder.
 bool ServeJobs(const RunFunction& run) {
@@ -150,12 +169,17 @@ bool ServeJobs(const RunFunction& run) {
     std::vector<double> message = ReceiveDoubles(status);
     size_t index = static_cast<size_t>(message[0]);
     std::string failure;
+    // The worker's output goes to its log: what the model prints during a run
+    // that fails is sent with the failure.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const long logStart = std::ftell(stdout);
     try {
       SendDoubles(0, kResultTag, index, run(RunJob(message.begin() + 1, message.end())));
       std::fflush(stdout);
       continue;
-    } catch (const std::exception& e) {
-      failure = e.what();
+    } catch (...) {
+      failure = CurrentErrorMessage() + "\n" + LogSince(logStart);
     }
     std::string text = std::to_string(index) + "\n" + failure;
     MPI_Send(text.data(), static_cast<int>(text.size()), MPI_CHAR, 0, kFailureTag, MPI_COMM_WORLD);

@@ -3,8 +3,11 @@
 // per-parameter sensitivity figures.
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "directory_lock.h"
 #include "failure_report.h"
 #include "model_library.h"
 #include "oat_checkpoint.h"
@@ -13,9 +16,15 @@
 #include "run_options.h"
 
 static int RunProgram(const RunOptions& options, ParallelSession& session) {
-  session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot,
-                               {"SensAnalysis.txt", "SArunOutput.txt", kOatCheckpointFile,
-                                std::string(kOatCheckpointFile) + ".tmp"});
+  // Two programs in one working directory would write each other's files.
+  std::unique_ptr<DirectoryLock> lock;
+  if (!session.IsWorker()) lock = std::make_unique<DirectoryLock>("oat-sensitivity");
+  std::vector<std::string> notCopied = {kLockFileName};
+  for (const std::string name : {"SensAnalysis.txt", "SArunOutput.txt", kOatCheckpointFile}) {
+    notCopied.push_back(name);
+    notCopied.push_back(name + ".tmp");
+  }
+  session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot, notCopied);
   ModelLibrary library;
   ModelEntryPoints entries;
   if (!BindModelLibrary(library, entries)) return 1;

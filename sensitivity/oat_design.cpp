@@ -132,26 +132,26 @@ void GenerateOatDatasets() {
   OrBanner([&] { ParseRangeFile(rangeText, "range.txt", ranges); return 0; });
   SourceRecords records = ReadSourceRecords(files, nsub);
   FindFieldRanges(records.subbasins, records.reaches, ranges);
-  File oat = CreateFileOrBanner("OAT.txt", OpeningFailure("OAT.txt"));
-  std::fputs("whichParam, OAT Parameter Value\n", oat.get());
+  PendingFile oat = CreatePendingOrBanner("OAT.txt", OpeningFailure("OAT.txt"));
+  oat.Write("whichParam, OAT Parameter Value\n");
   ComputeMultipliers(ranges);
   WarnHeldMultipliers(ranges);
   int written = 0;
   for (int fraction = 0; fraction < kOatFractionCount; ++fraction) {
     for (const AdjustableParameter& p : kAdjustableParameters) {
       float v = OatValue(p, ranges[p.number - 1], kOatFractions[fraction]);
-      std::fprintf(oat.get(), "%d,%.4f\n", p.number, static_cast<double>(v));
+      oat.Write(FormatString("%d,%.4f\n", p.number, static_cast<double>(v)));
       std::fprintf(stderr, "OAT datasets successfully created -----------> %d \n", ++written);
     }
     if (fraction == 0) {
-      File table = CreateFileOrBanner("parameter.in", OpeningFailure("parameter.in"));
+      PendingFile table = CreatePendingOrBanner("parameter.in", OpeningFailure("parameter.in"));
       float lower[kParameterCount], upper[kParameterCount];
       for (int i = 0; i < kParameterCount; ++i) {
         lower[i] = ranges[i].lowerMultiplier;
         upper[i] = ranges[i].upperMultiplier;
       }
-      WriteFileOrDie(std::move(table), "parameter.in", ParameterTableText(lower, upper));
+      WritePendingOrDie(std::move(table), ParameterTableText(lower, upper));
     }
   }
-  CloseFileOrDie(std::move(oat), "OAT.txt");
+  InstallOrDie(oat);
 }

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "checked_files.h"
+#include "stop.h"
 #include "input_error.h"
 #include "model_inputs.h"
 #include "model_run.h"
@@ -54,7 +56,7 @@ RunStatistics ReadStationFlowStats(int flowRowCount, int stationColumn) {
   // reported, not allocated, without a pass to count the lines.
   const size_t mostRows = text.size() / 2 + 1;
   std::vector<double> values(std::min(static_cast<size_t>(flowRowCount), mostRows));
-  ScanStreamflowColumns(text, kStreamflowFile, flowRowCount, {stationColumn}, values.data());
+  ScanStreamflowColumns(text, kStreamflowFile, flowRowCount, {stationColumn}, values.data(), "balparam.txt:2");
   return StationFlowStats(values);
 }
 
@@ -83,8 +85,14 @@ OatInputs ReadOatInputs() {
   OatInputs in;
   in.stationColumn = ParseStationColumn(
       ReadFileOrBanner("moscem_param.txt", "Error opening observed moscem_param.txt \n"), "moscem_param.txt");
-  in.flowRowCount =
-      ParseFlowRowCount(ReadFileOrBanner("balparam.txt", OpeningFailure("balparam.txt")), "balparam.txt");
+  const std::string balance = ReadFileOrBanner("balparam.txt", OpeningFailure("balparam.txt"));
+  in.flowRowCount = ParseFlowRowCount(balance, "balparam.txt");
+  const int nsub = ParseSubbasinCount(balance, "balparam.txt");
+  if (in.stationColumn > nsub)
+    throw InputError("moscem_param.txt", 7,
+                     "the station column " + std::to_string(in.stationColumn) + " is beyond the " +
+                         std::to_string(nsub) + " subbasins of balparam.txt:5 (" + kStreamflowFile +
+                         " holds one flow column each)");
   in.rows = ParseOatRows(ReadFileOrBanner("OAT.txt", OpeningFailure("OAT.txt")), "OAT.txt");
   return in;
 }
@@ -105,25 +113,28 @@ std::vector<RunJob> OatJobs(const std::vector<OatRow>& rows) {
   return jobs;
 }
 
+// The two result files, written under temporary names from before the first
+// run and renamed into place when both are complete: a failure leaves the
+// previous results, never header-only files.
 struct OatResultFiles {
-  File sens;     // SensAnalysis.txt
-  File summary;  // SArunOutput.txt
+  PendingFile sens;     // SensAnalysis.txt
+  PendingFile summary;  // SArunOutput.txt
 };
 
 OatResultFiles CreateOatResultFiles(const std::string& rowsSoFar) {
-  OatResultFiles files;
-  files.sens = CreateFileOrBanner("SensAnalysis.txt", "Error opening Sensitivity Analysis Output file \n");
-  std::fputs("whichParam, OAT Parameter Value, max_mod, mean_mod, stddev \n", files.sens.get());
-  std::fputs(rowsSoFar.c_str(), files.sens.get());
-  files.summary = CreateFileOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n");
-  std::fputs("whichParam, max_mod, mean_mod, stddev \n", files.summary.get());
+  OatResultFiles files{
+      CreatePendingOrBanner("SensAnalysis.txt", "Error opening Sensitivity Analysis Output file \n"),
+      CreatePendingOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n")};
+  files.sens.Write("whichParam, OAT Parameter Value, max_mod, mean_mod, stddev \n");
+  files.sens.Write(rowsSoFar);
+  files.summary.Write("whichParam, max_mod, mean_mod, stddev \n");
   return files;
 }
 
 // Runs k = completed to 399 in order: each row written to SensAnalysis.txt,
 // folded into the accumulators and checkpointed.
-void RunAndFoldOat(const OatInputs& in, int completed, uint64_t fingerprint, RunDispatcher& dispatcher,
-                   FILE* sens, std::vector<SensitivityAccumulator>& accumulators, std::string& written) {
+void RunAndFoldOat(const OatInputs& in, int completed, const StudyInputs& inputs, RunDispatcher& dispatcher,
+                   PendingFile& sens, std::vector<SensitivityAccumulator>& accumulators, std::string& written) {
   for (int k = completed; k < kOatRunCount; ++k) {
     const OatRow& row = in.rows[static_cast<size_t>(k)];
     RunResult figures = dispatcher.Result(static_cast<size_t>(k));
@@ -131,20 +142,19 @@ void RunAndFoldOat(const OatInputs& in, int completed, uint64_t fingerprint, Run
     if (stats.kept == 0) std::fprintf(stderr, "warning: run %d kept no station value; its figures are 0\n", k + 1);
     std::string line = FormatString("%d,%.4f,%.3f,%.3f,%.3f\n", row.whichParam, static_cast<double>(row.oatValue),
                                     stats.max_mod, stats.mean_mod, stats.stddev);
-    std::fputs(line.c_str(), sens);
-    std::fflush(sens);
+    sens.Write(line);
     written += line;
     std::fprintf(stderr, "OAT model runs successfully completed -----------> %d \n", k + 1);
     AccumulateRun(accumulators, k, row.whichParam, stats);
-    SaveOatProgress(k + 1, fingerprint, accumulators, written);
+    SaveOatProgress(k + 1, inputs, accumulators, written);
   }
 }
 
-void WriteSensitivitySummary(FILE* summary, const std::vector<SensitivityAccumulator>& accumulators) {
+void WriteSensitivitySummary(PendingFile& summary, const std::vector<SensitivityAccumulator>& accumulators) {
   const double perRun = 1.0 / kOatRunCount;
   for (const SensitivityAccumulator& a : accumulators)
-    std::fprintf(summary, "%d,%.3f,%.3f,%.3f\n", a.whichParam, a.sumMaxChange * perRun, a.sumMeanChange * perRun,
-                 a.sumStddevChange * perRun);
+    summary.Write(FormatString("%d,%.3f,%.3f,%.3f\n", a.whichParam, a.sumMaxChange * perRun,
+                               a.sumMeanChange * perRun, a.sumStddevChange * perRun));
 }
 
 }  // namespace
@@ -155,19 +165,23 @@ int OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, Par
   RunFunction run = OatRun(in, entries);
   if (session.IsWorker()) return session.ServeRuns(run);
 
-  const uint64_t fingerprint = OatFingerprint();
+  StudyInputs inputs = OatStudyInputs(ReadModelChoiceFile(RunFiles{}));
   std::vector<SensitivityAccumulator> accumulators(kParameterCount);
   std::string written;  // the SensAnalysis.txt rows so far, kept for the checkpoint
-  const int completed = RestoreOatProgress(options, fingerprint, accumulators, written);
+  const int completed = RestoreOatProgress(options, inputs, accumulators, written);
+  run = WatchingLocalRuns(std::move(run), inputs);
   const std::vector<RunJob> jobs = OatJobs(in.rows);
   std::unique_ptr<RunDispatcher> dispatcher = session.MakeDispatcher(jobs, run, static_cast<size_t>(completed));
   OatResultFiles results = CreateOatResultFiles(written);
-  RunAndFoldOat(in, completed, fingerprint, *dispatcher, results.sens.get(), accumulators, written);
+  RunAndFoldOat(in, completed, inputs, *dispatcher, results.sens, accumulators, written);
   dispatcher.reset();  // the workers are done
-  WriteSensitivitySummary(results.summary.get(), accumulators);
+  WriteSensitivitySummary(results.summary, accumulators);
   // Both files complete before the checkpoint goes: a failed write can be resumed.
-  CloseFileOrDie(std::move(results.sens), "SensAnalysis.txt");
-  CloseFileOrDie(std::move(results.summary), "SArunOutput.txt");
+  for (PendingFile* file : {&results.sens, &results.summary})
+    if (int cause = file->Close())
+      FatalError("Can not write file: " + file->path() + " (" + std::strerror(cause) + ")\n");
+  InstallOrDie(results.sens);
+  InstallOrDie(results.summary);
   std::remove(kOatCheckpointFile);
   session.Finish();
   return 0;

@@ -1,5 +1,5 @@
 #pragma once
-// A small working directory for ensemble-runner: one subbasin whose Soilwhc
+// A small working directory for ensemble-runner: three subbasins whose Soilwhc
 // (100) is the only optimised parameter, and the test model, which scales the
 // flows of "streamflow.source" by Soilwhc / 100, so that run k's flows are
 // its multiplier times the source flows.

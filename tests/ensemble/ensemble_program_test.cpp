@@ -106,18 +106,21 @@ TEST(EnsembleRunner, FluxWithoutValidationDataIsReportedAndTheOthersScored) {
   EXPECT_NE(o.out.find(std::string(notice) + "OF Flux  1 = 17.078\nOF Flux  2 = 21.602\n"
                                               "OF Flux  3 = 100000000000000000000.000\n"),
             std::string::npos);
+  // Zeros would read as a perfect fit: a flux without scored pairs has no statistics.
   EXPECT_EQ(f.Read("stats.csv").substr(f.Read("stats.csv").find("Flux 3")),
-            "Flux 3\nRMS,STD,NSE,NSC,BIAS\n0.0000,0.0000,0.0000,0.0000,0.0000\n\n");
+            "Flux 3\nRMS,STD,NSE,NSC,BIAS\n   nan,   nan,   nan,   nan,   nan\n\n");
+  EXPECT_EQ(o.err, "warning: flux 3 has no observed value above the threshold 8; its statistics are NaN\n");
 }
 
-TEST(EnsembleRunner, NoFluxWritesHeadersAndLabelsOnly) {
+TEST(EnsembleRunner, NoFluxIsAFailureBeforeAnyRun) {
   EnsembleFixture f({1.0}, 0);
   Outcome o = f.Run();
-  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.status, 1);
   EXPECT_NE(o.out.find("nflux must be greater than 0, fix moscem_param.txt \n"), std::string::npos);
-  EXPECT_EQ(f.Read("series.csv"), "Timestep,\n    1,\n    2,\n    3,\n");
-  EXPECT_EQ(f.Read("bounds.csv"), "Timestep,\n    1,\n    2,\n    3,\n");
-  EXPECT_EQ(f.Read("stats.csv"), "");
+  EXPECT_EQ(o.err, "moscem.txt:1: the number of fluxes must be at least 1, found 0\n");
+  EXPECT_EQ(f.Read("model_calls.log"), "<missing model_calls.log>");
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "series.csv"));
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "stats.csv"));
 }
 
 TEST(EnsembleRunner, MissingObservationsAreNeverScored) {
@@ -156,7 +159,10 @@ TEST(EnsembleRunner, BadRunControlFilesAreRefused) {
   Outcome o = f.Run("short.txt");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "short.txt: expected 16 file names after the number of runs, found 2\n");
-  EXPECT_EQ(f.Run("missing.txt").err, "Can not open file: missing.txt\n\n...now exiting to system...\n");
+  EXPECT_EQ(f.Run("missing.txt").err, "Can not open file: missing.txt\n\n...now exiting to system...\n"
+                                      "missing.txt: cannot be opened (No such file or directory)\n");
+  std::filesystem::create_directory(f.dir / "adir");
+  EXPECT_EQ(f.Run("adir").err, "Can not open file: adir\n\n...now exiting to system...\nadir: is a directory\n");
 }
 
 TEST(EnsembleRunner, ProblemsFoundBeforeTheRunsStopBeforeAnyModelCall) {
@@ -193,12 +199,13 @@ TEST(EnsembleRunner, ProblemsFoundBeforeTheRunsStopBeforeAnyModelCall) {
     f.Write("bal.txt", "title\n3\nx\nx\n2000000000\n");
     Outcome huge = f.Run();
     EXPECT_EQ(huge.status, 1);
-    EXPECT_NE(huge.err.find(": expected 2000000000 data rows, found 1\n"), std::string::npos) << huge.err;
+    EXPECT_NE(huge.err.find("basin_original.txt:5: expected 2000000000 data rows, found 3\n"), std::string::npos)
+        << huge.err;
     EXPECT_EQ(f.Read("model_calls.log"), "<missing model_calls.log>");
     std::filesystem::remove(f.dir / "bal.txt");
     Outcome o = f.Run();
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "     Error opening 'balparam.txt' file \n");
+    EXPECT_EQ(o.err, "     Error opening 'balparam.txt' file \nbal.txt: cannot be opened (No such file or directory)\n");
   }
 }
 

@@ -70,7 +70,7 @@ TEST(RunControl, RefusesAMissingCountAndMissingNames) {
 
 TEST(ObservedSeries, ReadsLabelledRowsWithMissingValues) {
   DoubleMatrix m(3, 2);
-  ParseObservedSeries("Date,A,B\n2001-01-01, 1.5 ,2,\n2001-01-02,,NaN,extra\n3,na,4e1\n", "obs.csv", 3, 2, m);
+  m = ParseObservedSeries("Date,A,B\n2001-01-01, 1.5 ,2,\n2001-01-02,,NaN,extra\n3,na,4e1\n", "obs.csv", 3, 2);
   EXPECT_EQ(m[0][0], 1.5);
   EXPECT_EQ(m[0][1], 2.0);
   EXPECT_TRUE(std::isnan(m[1][0]));
@@ -81,11 +81,11 @@ TEST(ObservedSeries, ReadsLabelledRowsWithMissingValues) {
 
 TEST(ObservedSeries, RefusesShortLinesShortFilesAndWords) {
   DoubleMatrix m(2, 2);
-  ExpectInputError([&] { ParseObservedSeries("h\n1,2,\n", "obs.csv", 2, 2, m); },
+  ExpectInputError([&] { m = ParseObservedSeries("h\n1,2,\n", "obs.csv", 2, 2); },
                    "obs.csv:2: expected a label and 2 values, found 1 values");
-  ExpectInputError([&] { ParseObservedSeries("h\n1,2,3,\n", "obs.csv", 2, 2, m); },
+  ExpectInputError([&] { m = ParseObservedSeries("h\n1,2,3,\n", "obs.csv", 2, 2); },
                    "obs.csv:3: expected 2 data lines, found 1");
-  ExpectInputError([&] { ParseObservedSeries("h\n1,2,-,\n", "obs.csv", 2, 2, m); },
+  ExpectInputError([&] { m = ParseObservedSeries("h\n1,2,-,\n", "obs.csv", 2, 2); },
                    "obs.csv:2: expected a number or an empty field for flux 2 (column 3), found '-'");
 }
 

@@ -57,7 +57,7 @@ TEST(SourceFiles, BadValuesNameFileLineAndColumn) {
   ExpectInputError([] { ParseBasinRows(Basin("1,180.0,1e999,2,0.5,1,1,1,1,1,1,1,1,1,1"), "b.txt", 1); },
                    "b.txt:2: expected a number for Soildepth (column 3)");
   ExpectInputError([] { ParseReachRows("h\n" + std::string(kRiverRow) + "\n", "r.txt", 3); },
-                   "r.txt:2: expected 3 data rows, found 1");
+                   "r.txt:3: expected 3 data rows, found 1");
 }
 
 TEST(SourceFiles, NoSubbasinsReadsNothing) {

@@ -48,17 +48,16 @@ TEST(CalibrationSettings, BadValuesAreRefusedWithFileAndLine) {
                    "moscem_param.txt:8: the column offsets up to offset 3 add up to more than 2147483647 columns");
 }
 
-TEST(CalibrationSettings, NoFluxPrintsTheNoticeAndAMissingFileStops) {
+TEST(CalibrationSettings, NoFluxIsRefusedAfterTheNoticeAndAMissingFileStops) {
   testing_support::ScopedTempDir dir;
   testing_support::WriteFile(dir / "m.txt", "0\n0\n10\n1\n0\n");
-  auto notice = testing_support::RunInChild([&] {
-    RunFiles files;
-    files.calibrationSettingsFile = (dir / "m.txt").string();
-    CalibrationSettings s;
-    ReadCalibrationSettings(s, files);
-  });
-  EXPECT_EQ(notice.status, 0);
-  EXPECT_EQ(notice.out, "nflux must be greater than 0, fix moscem_param.txt \n");
+  RunFiles files;
+  files.calibrationSettingsFile = (dir / "m.txt").string();
+  CalibrationSettings s;
+  testing::internal::CaptureStdout();
+  testing_support::ExpectInputError([&] { ReadCalibrationSettings(s, files); },
+                                    files.calibrationSettingsFile + ":1: the number of fluxes must be at least 1, found 0");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "nflux must be greater than 0, fix moscem_param.txt \n");
   testing_support::ExpectStop(
       [&] {
         RunFiles files;

@@ -54,6 +54,16 @@ TEST(ModelLibrary, AMissingLibraryReportsEveryEntryPointAsNotFound) {
                         "Muskingham-Cunge routing function not found in Fluvex.dll\n"
                         "Lag routing function not found in Fluvex.dll\n") +
                 kErrorText + "bound=0 loaded=0\n");
+  EXPECT_EQ(outcome.err.rfind("./fluvex.dll: cannot be loaded (", 0), 0u) << outcome.err;
+}
+
+// A library that is there but cannot be loaded keeps the notice and gets the loader's reason.
+TEST(ModelLibrary, ALibraryThatCannotBeLoadedIsReportedWithTheLoadersReason) {
+  ScopedTempDir dir;
+  WriteFile(dir / "fluvex.dll", "not a library\n");
+  Outcome outcome = BindIn(dir);
+  EXPECT_EQ(outcome.out.rfind("Fluvex.dll not found, make sure Fluvex.dll is in working directory.\n", 0), 0u);
+  EXPECT_EQ(outcome.err, "./fluvex.dll: cannot be loaded (./fluvex.dll: file too short)\n");
 }
 
 TEST(ModelLibrary, TheHandleMovesAndIsNotCopied) {

@@ -7,7 +7,9 @@ namespace {
 
 using testing_support::ExpectInputError;
 
-std::string Table(const std::vector<int>& optIdx) {
+// A table of 20 rows (or more) with the given OptIdx values first, 0 after them.
+std::string Table(std::vector<int> optIdx) {
+  if (optIdx.size() < 20) optIdx.resize(20, 0);
   std::string text = "No,Name,Default,Lower,Upper,OptIdx,Description\n";
   for (size_t i = 0; i < optIdx.size(); ++i)
     text += std::to_string(i + 1) + ",P" + std::to_string(i + 1) + ",1,0.5,1.5," +
@@ -21,6 +23,7 @@ TEST(ParameterTable, OptimisedParametersAreTheRowPositionsMarkedOne) {
   EXPECT_EQ(ParseParameterTable(Table({0, 2, 1}), "parameter.in"), (std::vector<int>{3}));
   // The No column does not count: the row in position 5 is parameter 5.
   std::string shuffled = "h\n1,a,1,1,1,0,\n2,b,1,1,1,0,\n3,c,1,1,1,0,\n4,d,1,1,1,0,\n7,e,1,1,1,1,x\n";
+  for (int m = 6; m <= 20; ++m) shuffled += std::to_string(m) + ",p,1,1,1,0,\n";
   EXPECT_EQ(ParseParameterTable(shuffled, "parameter.in"), (std::vector<int>{5}));
   // Rows after the 22nd are not read.
   std::vector<int> long_table(25, 0);
@@ -40,7 +43,19 @@ TEST(ParameterTable, RowsOffThePatternAreRefusedWithFileAndLine) {
                    "(row format No,Name,Default,Lower,Upper,OptIdx,Description)");
   // A long name is fine; a row may end right after OptIdx.
   std::string name(5000, 'n');
-  EXPECT_EQ(ParseParameterTable("h\n1," + name + ",1,0.5,1.5,1\n", "p.in"), (std::vector<int>{1}));
+  std::string rows = "h\n1," + name + ",1,0.5,1.5,1\n";
+  for (int m = 2; m <= 20; ++m) rows += std::to_string(m) + ",p,1,1,1,0\n";
+  EXPECT_EQ(ParseParameterTable(rows, "p.in"), (std::vector<int>{1}));
+}
+
+// A table that stops short would leave the missing parameters unscaled.
+TEST(ParameterTable, FewerThanTwentyRowsAreRefused) {
+  std::string table = Table({});
+  std::string nineteen = table.substr(0, table.rfind("\n20,") + 1);
+  ExpectInputError([&] { ParseParameterTable(nineteen, "parameter.in"); },
+                   "parameter.in:21: expected 20 parameter rows, found 19");
+  ExpectInputError([] { ParseParameterTable("No,Name\n", "parameter.in"); },
+                   "parameter.in:2: expected 20 parameter rows, found 0");
 }
 
 TEST(ParameterTable, ProductsStayInSinglePrecisionAndIntegersRound) {

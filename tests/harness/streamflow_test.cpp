@@ -49,8 +49,20 @@ TEST(Streamflow, MissingTokensGiveMissingFlowForTheirFluxOnly) {
     EXPECT_EQ(m[0][1], 4.0) << token;  // no shift into the next flux
     EXPECT_EQ(m[0][2], 5.0) << token;
   }
-  DoubleMatrix text = Read("h\n1 abc\n", Settings(1, {1}));
-  EXPECT_EQ(text[0][0], 0.0);  // a word that is no missing marker reads as 0
+}
+
+// A model that writes garbage must not be scored as if it wrote zeros.
+TEST(Streamflow, ATokenThatIsNoFlowIsRefusedWithLineAndColumn) {
+  for (const char* token : {"abc", "12abc", "1.2.3", "0x1p3", "3.5,,", "1O.5"})
+    ExpectInputError([&] { Read(std::string("h\n1 2.0 ") + token + " 4.0\n", Settings(1, {1, 1})); },
+                     std::string("streamflow.txt:2: column 2: expected a number or a missing value, found '") + token +
+                         "'");
+  std::string longToken(100, 'x');
+  ExpectInputError([&] { Read("h\n1 " + longToken + "\n", Settings(1, {1})); },
+                   "streamflow.txt:2: column 1: expected a number or a missing value, found '" +
+                       std::string(40, 'x') + "...'");
+  // A column no flux reads is not looked at.
+  EXPECT_EQ(Read("h\n1 garbage 4.0\n", Settings(1, {2}))[0][0], 4.0);
 }
 
 TEST(Streamflow, ShortLinesAndFilesAreRefused) {
@@ -58,6 +70,12 @@ TEST(Streamflow, ShortLinesAndFilesAreRefused) {
                    "streamflow.txt:2: expected a label and at least 2 value columns, found 1");
   ExpectInputError([] { Read("h\n1 2.0\n", Settings(2, {1})); },
                    "streamflow.txt:3: expected 2 data lines, found 1");
+  ExpectInputError(
+      [] {
+        DoubleMatrix m(2, 1);
+        ParseSimulatedFlows("h\n1 2.0\n", "streamflow.txt", Settings(2, {1}), m, "moscem_param.txt:3");
+      },
+      "streamflow.txt:3: expected 2 data lines (moscem_param.txt:3), found 1");
   ExpectInputError([] { Read("h\n1 2.0\n\n", Settings(2, {1})); },
                    "streamflow.txt:3: expected a label and at least 1 value columns, found 0");
   ExpectInputError([] { Read("", Settings(1, {1})); }, "streamflow.txt:2: expected 1 data lines, found 0");

@@ -95,45 +95,50 @@ TEST(OatSensitivity, InputProblemsNameTheFileAndLine) {
     Outcome o = f.Run();
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err.substr(o.err.rfind('\n', o.err.size() - 2) + 1),
-              "streamflow.txt:3: expected 3 data lines, found 1\n");
-    EXPECT_EQ(Lines(f.Read("SensAnalysis.txt")), 1);
+              "oat-sensitivity: run 1 (OAT row 1, 0.5) failed: streamflow.txt:3: expected 3 data lines "
+              "(balparam.txt:2), found 1\n");
+    EXPECT_EQ(f.Read("SensAnalysis.txt"), "<missing SensAnalysis.txt>");
     // A row count far beyond the file is reported, not allocated.
     WriteFile(f.dir / "balparam.txt", "title\n2000000000 days\nx\nx\n2 subbasins\n");
     WriteFile(f.dir / "streamflow.source", "Day Q1\n1 10\n2 20\n3 -5\n");
     o = f.Run();
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err.substr(o.err.rfind('\n', o.err.size() - 2) + 1),
-              "streamflow.txt:5: expected 2000000000 data lines, found 3\n");
+              "oat-sensitivity: run 1 (OAT row 1, 0.5) failed: streamflow.txt:5: expected 2000000000 data lines "
+              "(balparam.txt:2), found 3\n");
   }
   {
     OatFixture f;
     std::filesystem::create_directory(f.dir / "OAT.txt");
     Outcome o = f.Run();
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "     Error opening 'OAT.txt' file \n");
+    EXPECT_EQ(o.err, "     Error opening 'OAT.txt' file \nOAT.txt: is a directory\n");
   }
   {
     OatFixture f;
     std::filesystem::remove(f.dir / "range.txt");
-    EXPECT_EQ(f.Run().err, "     Error opening 'range.txt' file \n");
+    EXPECT_EQ(f.Run().err, "     Error opening 'range.txt' file \nrange.txt: cannot be opened (No such file or directory)\n");
   }
 }
 
 // A write that fails (a full disk: /dev/full here) stops the run with the file
-// named. After the 400 runs the checkpoint outlives a failed result file, so
-// --resume writes the results without running the model again.
-TEST(OatSensitivity, AFailedWriteNamesTheFileAndTheRunResumes) {
+// named and keeps the previous file. After the 400 runs the checkpoint
+// outlives a failed result file, so --resume writes the results without
+// running the model again.
+TEST(OatSensitivity, AFailedWriteNamesTheFileKeepsTheOldOneAndTheRunResumes) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
-  for (const char* name : {"OAT.txt", "parameter.in", "SArunOutput.txt"}) {
+  for (const char* name : {"OAT.txt", "parameter.in", "SArunOutput.txt", "SensAnalysis.txt"}) {
     OatFixture f;
-    std::filesystem::create_symlink("/dev/full", f.dir / name);
+    WriteFile(f.dir / name, "the previous results\n");
+    std::filesystem::create_symlink("/dev/full", f.dir / (std::string(name) + ".tmp"));
     Outcome o = f.Run();
     EXPECT_EQ(o.status, 1) << name;
     const std::string stop = std::string("\nCan not write file: ") + name +
                              " (No space left on device)\n\n...now exiting to system...\n";
     EXPECT_EQ(o.err.substr(o.err.size() - std::min(o.err.size(), stop.size())), stop);
+    EXPECT_EQ(f.Read(name), "the previous results\n");
     if (name != std::string("SArunOutput.txt")) continue;
-    std::filesystem::remove(f.dir / name);
+    std::filesystem::remove(f.dir / (std::string(name) + ".tmp"));
     Outcome resumed = RunProgram(f.dir.path(), OAT_SENSITIVITY_PATH, "--resume");
     ASSERT_EQ(resumed.status, 0) << resumed.err;
     EXPECT_EQ(resumed.err.find("OAT model runs successfully completed"), std::string::npos);
@@ -152,6 +157,7 @@ TEST(OatSensitivity, AKilledRunResumesToTheSameFiles) {
   std::filesystem::remove(killed.dir / "abort_after_runs");
   Outcome resumed = RunProgram(killed.dir.path(), OAT_SENSITIVITY_PATH, "--resume");
   ASSERT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_NE(resumed.err.find("toolkit.lock: taking over the lock of oat-sensitivity (process "), std::string::npos);
   EXPECT_EQ(resumed.err.find("completed -----------> 150 \n"), std::string::npos);
   EXPECT_NE(resumed.err.find("completed -----------> 151 \n"), std::string::npos);
   for (const char* name : {"SensAnalysis.txt", "SArunOutput.txt", "OAT.txt", "parameter.in"})

@@ -99,6 +99,14 @@ std::string WithoutElapsedTime(const std::string& out) {
   return at == std::string::npos ? out : out.substr(0, at) + out.substr(out.find('\n', at + 1));
 }
 
+std::string WithoutLockTakeover(const std::string& err) {
+  size_t at = err.find("toolkit.lock: taking over the lock of ");
+  if (at == std::string::npos) return err;
+  size_t start = err.rfind("warning: ", at);
+  size_t end = err.find('\n', at);
+  return err.substr(0, start) + err.substr(end + 1);
+}
+
 void InstallModel(const fs::path& dir, const std::string& library) {
   fs::copy_file(library, dir / "fluvex.dll", fs::copy_options::overwrite_existing);
 }

@@ -82,6 +82,9 @@ Outcome RunProgram(const std::filesystem::path& dir, const std::string& program,
 // ensemble-runner's standard output without its elapsed-time line.
 std::string WithoutElapsedTime(const std::string& out);
 
+// Standard error without the warning of a lock taken over from a killed run.
+std::string WithoutLockTakeover(const std::string& err);
+
 // Copies the test model library into `dir` as "fluvex.dll".
 void InstallModel(const std::filesystem::path& dir, const std::string& library);
 
