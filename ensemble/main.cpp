@@ -20,8 +20,6 @@
 #include "run_options.h"
 #include "stop.h"
 
-static const char* const kUsage = "usage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n";
-
 static int RunProgram(const RunOptions& options, ParallelSession& session) {
   // Two programs in one working directory would write each other's files.
   std::unique_ptr<DirectoryLock> lock;
@@ -50,10 +48,18 @@ int main(int argc, char** argv) {
   ParallelSession session(argc, argv);
   RunOptions options;
   std::string error;
-  if (!ParseRunOptions(argc, argv, options, error) || options.arguments.size() != 1) {
+  const bool parsed = ParseRunOptions(argc, argv, ProgramKind::Ensemble, options, error);
+  if (parsed && (options.help || options.version)) {
+    if (!session.IsWorker())
+      std::fputs((options.help ? HelpText(ProgramKind::Ensemble) : VersionText(ProgramKind::Ensemble)).c_str(),
+                 stdout);
+    return session.End(0);
+  }
+  if (!parsed || options.arguments.size() != 1) {
     if (error.empty())
       error = options.arguments.empty() ? "no run-control file named" : "more than one run-control file named";
-    if (!session.IsWorker()) std::fprintf(stderr, "ensemble-runner: %s\n%s", error.c_str(), kUsage);
+    if (!session.IsWorker())
+      std::fprintf(stderr, "ensemble-runner: %s\n%s", error.c_str(), UsageLine(ProgramKind::Ensemble).c_str());
     return session.End(1);
   }
   int status = RunReportingFailures("ensemble-runner", "parameter set", [&] { return RunProgram(options, session); });

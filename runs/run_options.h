@@ -1,18 +1,33 @@
 #pragma once
-// Command-line options shared by the two model-driving programs.
+// Command-line options of the two model-driving programs, described once in
+// a table that the parser and the help text both walk.
 
 #include <string>
 #include <vector>
 
+// Which program takes an option.
+enum class ProgramKind { Ensemble = 1, Oat = 2 };
+
 struct RunOptions {
+  bool help = false;          // -h, --help
+  bool version = false;       // --version
   bool resume = false;        // --resume: continue after the last run of the checkpoint
   std::string workerRoot;     // --worker-root DIR: where parallel workers get their folders
   std::vector<std::string> arguments;  // what is not an option, in order
 };
 
-// Parses argv[1..]; returns false (with `error` set) for an unknown option or
-// an option without its value.
-bool ParseRunOptions(int argc, char** argv, RunOptions& options, std::string& error);
+// Parses argv[1..] for `program`; returns false (with `error` set) for an
+// unknown option, an option of the other program or an option without its value.
+bool ParseRunOptions(int argc, char** argv, ProgramKind program, RunOptions& options, std::string& error);
+
+// "usage: PROGRAM [OPTIONS...] ARGUMENTS" as one line with its line end.
+std::string UsageLine(ProgramKind program);
+
+// The usage line, what the program does and one line per option.
+std::string HelpText(ProgramKind program);
+
+// "PROGRAM VERSION" and a line end.
+std::string VersionText(ProgramKind program);
 
 // The default worker root: the working directory's path with ".workers" appended.
 std::string DefaultWorkerRoot();

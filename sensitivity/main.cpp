@@ -31,15 +31,20 @@ static int RunProgram(const RunOptions& options, ParallelSession& session) {
   return OatRunDriver(entries, options, session);
 }
 
-// Other arguments than the options are ignored.
 int main(int argc, char** argv) {
   ParallelSession session(argc, argv);
   RunOptions options;
   std::string error;
-  if (!ParseRunOptions(argc, argv, options, error)) {
+  const bool parsed = ParseRunOptions(argc, argv, ProgramKind::Oat, options, error);
+  if (parsed && (options.help || options.version)) {
     if (!session.IsWorker())
-      std::fprintf(stderr, "oat-sensitivity: %s\nusage: oat-sensitivity [--resume] [--worker-root DIR]\n",
-                   error.c_str());
+      std::fputs((options.help ? HelpText(ProgramKind::Oat) : VersionText(ProgramKind::Oat)).c_str(), stdout);
+    return session.End(0);
+  }
+  if (parsed && !options.arguments.empty()) error = "unexpected argument " + options.arguments[0];
+  if (!error.empty()) {
+    if (!session.IsWorker())
+      std::fprintf(stderr, "oat-sensitivity: %s\n%s", error.c_str(), UsageLine(ProgramKind::Oat).c_str());
     return session.End(1);
   }
   int status = RunReportingFailures("oat-sensitivity", "OAT row", [&] { return RunProgram(options, session); });

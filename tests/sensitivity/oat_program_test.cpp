@@ -28,7 +28,7 @@ struct OatFixture {
     WriteFile(dir / "range.txt", range);
     WriteFile(dir / "streamflow.source", "Day Q1\n1 10\n2 20\n3 -5\n");
   }
-  Outcome Run() const { return RunProgram(dir.path(), OAT_SENSITIVITY_PATH); }
+  Outcome Run(const std::string& arguments = "") const { return RunProgram(dir.path(), OAT_SENSITIVITY_PATH, arguments); }
   std::string Read(const std::string& name) const { return ReadFile(dir / name); }
 };
 
@@ -170,6 +170,37 @@ TEST(OatSensitivity, AKilledRunResumesToTheSameFiles) {
             std::string::npos);
   EXPECT_EQ(RunProgram(killed.dir.path(), OAT_SENSITIVITY_PATH, "--bogus").err,
             "oat-sensitivity: unknown option --bogus\nusage: oat-sensitivity [--resume] [--worker-root DIR]\n");
+}
+
+TEST(OatSensitivity, AFailedModelRunNamesItsOatRowAndKeepsThePreviousResults) {
+  OatFixture f;
+  WriteFile(f.dir / "SensAnalysis.txt", "the previous results\n");
+  WriteFile(f.dir / "test_model_faults.txt", "call=25 status 9\n");
+  Outcome o = f.Run();
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err.substr(o.err.find("test model:")),
+            "test model: failing with status 9\n"
+            "oat-sensitivity: run 25 (OAT row 5, 0.2042) failed: model entry point LAGROUTE returned status 9\n");
+  EXPECT_EQ(f.Read("SensAnalysis.txt"), "the previous results\n");
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "SArunOutput.txt"));
+}
+
+TEST(OatSensitivity, ArgumentsAndAStationBeyondTheSubbasinsAreRefused) {
+  OatFixture f;
+  Outcome extra = f.Run("extra");
+  EXPECT_EQ(extra.status, 1);
+  EXPECT_EQ(extra.err, "oat-sensitivity: unexpected argument extra\nusage: oat-sensitivity [--resume] [--worker-root DIR]\n");
+  Outcome help = f.Run("-h");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: oat-sensitivity [--resume] [--worker-root DIR]\n", 0), 0u);
+  EXPECT_EQ(f.Run("--version").out.rfind("oat-sensitivity ", 0), 0u);
+  EXPECT_EQ(f.Read("OAT.txt"), "<missing OAT.txt>");
+  WriteFile(f.dir / "moscem_param.txt", "1\n1\n3\n1\n0\ncolumns\n3,\n");
+  Outcome o = f.Run();
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err.substr(o.err.rfind('\n', o.err.size() - 2) + 1),
+            "moscem_param.txt:7: the station column 3 is beyond the 2 subbasins of balparam.txt:5 (streamflow.txt "
+            "holds one flow column each)\n");
 }
 
 TEST(OatSensitivity, AMissingEntryPointIsAFailure) {
