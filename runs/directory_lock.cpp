@@ -90,7 +90,17 @@ void ReleaseLockFile(const std::string&, void* handle) {
 #else
 long ThisProcess() { return static_cast<long>(getpid()); }
 
-bool ProcessRuns(long pid) { return pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH); }
+// A process that has ended but not yet been reaped (a zombie) no longer runs.
+bool IsZombie(long pid) {
+  std::string stat;
+  if (!ReadFileText("/proc/" + std::to_string(pid) + "/stat", stat)) return false;
+  size_t close = stat.rfind(')');
+  return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
+
+bool ProcessRuns(long pid) {
+  return pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) && !IsZombie(pid);
+}
 
 std::string ReadLockFile(const std::string& path) {
   std::string text;

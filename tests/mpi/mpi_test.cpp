@@ -1,6 +1,11 @@
 // The MPI build: results identical to serial runs for any number of ranks,
 // resuming after a kill, and a run that fails in a worker.
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "ensemble/ensemble_fixture.h"
@@ -13,6 +18,15 @@ namespace fs = std::filesystem;
 
 std::string MpiRun(int ranks, const std::string& program) {
   return std::string(" --allow-run-as-root --oversubscribe -n ") + std::to_string(ranks) + " '" + program + "'";
+}
+
+// mpirun may return while the killed coordinator is still ending; its lock is
+// taken over only once that process is gone.
+void WaitForLockHolderToEnd(const fs::path& dir) {
+  std::string lock = ReadFile(dir / "toolkit.lock");
+  long pid = 0;
+  if (std::sscanf(lock.c_str(), "%*s %ld", &pid) != 1) return;
+  for (int i = 0; i < 500 && kill(static_cast<pid_t>(pid), 0) == 0; ++i) usleep(10000);
 }
 
 struct ExampleCopy {
@@ -67,6 +81,7 @@ TEST(Mpi, AKilledRunResumesToTheSameFiles) {
   EXPECT_NE(RunProgram(killed.dir.path(), MPIEXEC, launch + " run.txt").status, 0);
   EXPECT_TRUE(fs::exists(killed.dir / "ensemble-runner.checkpoint"));
   fs::remove(killed.dir / "abort_after_runs");
+  WaitForLockHolderToEnd(killed.dir.path());
   Outcome resumed = RunProgram(killed.dir.path(), MPIEXEC, launch + " --resume run.txt");
   ASSERT_EQ(resumed.status, 0) << resumed.err;
   for (const char* name : {"series.csv", "bounds.csv", "stats.csv"})
@@ -89,6 +104,22 @@ TEST(Mpi, ARunThatFailsInAWorkerNamesItsRunSetAndFolder) {
   EXPECT_EQ(o.out.find("    3   of      7  runs:\nOF"), std::string::npos);
 }
 
+// What the model prints in a worker goes to the worker's log; a run that
+// fails brings it along, so that the report shows the run and the model's words.
+TEST(Mpi, AFailedRunShowsTheModelsOwnMessage) {
+  EnsembleFixture f(kSets);
+  f.Write("test_model_faults.txt", "factor=1.2 status 5\n");
+  Outcome o = RunProgram(f.dir.path(), MPIEXEC, MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --worker-root workers run.txt");
+  EXPECT_EQ(o.status, 1);
+  const std::string line = "ensemble-runner: run 3 (parameter set 1.2, ";
+  ASSERT_NE(o.err.find(line), std::string::npos) << o.err;
+  std::string rest = o.err.substr(o.err.find(line));
+  EXPECT_NE(rest.find("failed in worker directory "), std::string::npos);
+  EXPECT_NE(rest.find(": model entry point LAGROUTE returned status 5\ntest model: failing with status 5\n"),
+            std::string::npos)
+      << rest;
+}
+
 TEST(Mpi, ACheckpointOfOtherInputsIsRefused) {
   EnsembleFixture f(kSets);
   f.Write("abort_after_runs", "3");
@@ -96,8 +127,8 @@ TEST(Mpi, ACheckpointOfOtherInputsIsRefused) {
   f.Write("objectives.csv", f.Read("objectives.csv") + "\n");
   Outcome o = RunProgram(f.dir.path(), MPIEXEC, MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --worker-root workers --resume run.txt");
   EXPECT_NE(o.status, 0);
-  EXPECT_NE(o.err.find("ensemble-runner.checkpoint: made for other inputs (its fingerprint does not match them); "
-                       "remove it or run without --resume\n"),
+  EXPECT_NE(o.err.find("ensemble-runner.checkpoint: made for other inputs: objectives.csv has changed since; "
+                       "remove the checkpoint or run without --resume\n"),
             std::string::npos);
 }
 
