@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include "stop.h"
@@ -72,4 +73,11 @@ void InstallOrDie(PendingFile& file) {
 void WritePendingOrDie(PendingFile file, std::string_view text) {
   file.Write(text);
   InstallOrDie(file);
+}
+
+bool NameTheSameFile(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  auto normal = [&](const std::string& p) { return fs::weakly_canonical(fs::absolute(p, error), error).lexically_normal(); };
+  return normal(a) == normal(b);
 }

@@ -43,3 +43,7 @@ void InstallOrDie(PendingFile& file);
 
 // Writes `text` to `file` and installs it through InstallOrDie.
 void WritePendingOrDie(PendingFile file, std::string_view text);
+
+// Whether two paths name the same file, whether or not it exists yet
+// ("m.csv", "./m.csv" and the absolute path do).
+bool NameTheSameFile(const std::string& a, const std::string& b);

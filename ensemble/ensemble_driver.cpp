@@ -51,7 +51,6 @@ void CheckRunInputs(const CalibrationSettings& s, const RunFiles& files) {
 
 // A result file must not overwrite a file the study reads, nor another result.
 void CheckResultNames(const RunFiles& f, const std::string& controlPath) {
-  namespace fs = std::filesystem;
   const std::pair<const std::string*, const char*> results[] = {
       {&f.seriesOutputFile, "series file"}, {&f.statisticsOutputFile, "statistics file"},
       {&f.boundsOutputFile, "bounds file"}};
@@ -62,10 +61,7 @@ void CheckResultNames(const RunFiles& f, const std::string& controlPath) {
       {&f.parameterTableFile, "parameter table"}, {&f.basinFile, "model's basin file"},
       {&f.riverFile, "model's river file"},       {&f.basinOriginalFile, "source basin file"},
       {&f.riverOriginalFile, "source river file"}, {&f.modelChoiceFile, "model-choice file"}};
-  auto same = [](const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
-  };
+  auto same = NameTheSameFile;
   for (size_t i = 0; i < 3; ++i) {
     const std::string& name = *results[i].first;
     for (const auto& [input, role] : inputs)

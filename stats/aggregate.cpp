@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "calendar.h"
 #include "number_format.h"
@@ -11,50 +12,9 @@ namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-// The running statistic of one period (a month or a year) for every column.
-struct PeriodAccumulator {
-  std::vector<float> sum;                  // MEAN: sum of the values; MAX: the maximum
-  std::vector<int> count;                  // values that entered each column
-  std::vector<std::vector<float>> pool;    // MEDIAN: the values themselves
-
-  void Reset(int width, StatOperation op) {
-    sum.assign(static_cast<size_t>(width), 0.0f);
-    count.assign(static_cast<size_t>(width), 0);
-    if (op == StatOperation::Median) {
-      pool.resize(static_cast<size_t>(width));
-      for (auto& values : pool) values.clear();
-    }
-  }
-
-  void Add(size_t f, float v, StatOperation op) {
-    if (std::isnan(v)) return;
-    if (op == StatOperation::Mean) sum[f] += v;
-    if (op == StatOperation::Max && (count[f] == 0 || v > sum[f])) sum[f] = v;
-    if (op == StatOperation::Median) pool[f].push_back(v);
-    ++count[f];
-  }
-
-  // One day's values of every column; the operation is chosen once per day.
-  void AddDay(const float* values, size_t width, StatOperation op) {
-    if (op == StatOperation::Mean) {
-      for (size_t f = 0; f < width; ++f) {
-        if (std::isnan(values[f])) continue;
-        sum[f] += values[f];
-        ++count[f];
-      }
-    } else {
-      for (size_t f = 0; f < width; ++f) Add(f, values[f], op);
-    }
-  }
-
-  // The period's value of column f.
-  float Result(size_t f, StatOperation op) {
-    if (count[f] == 0) return kNaN;
-    if (op == StatOperation::Mean) return sum[f] / static_cast<float>(count[f]);
-    if (op == StatOperation::Max) return sum[f];
-    return MedianOf(pool[f]);
-  }
-};
+bool IsBuiltFromMonths(StatOperation op) {
+  return op == StatOperation::Mean || op == StatOperation::Max || op == StatOperation::Min;
+}
 
 std::string ValuesLine(const std::vector<float>& values) {
   std::string line;
@@ -65,9 +25,9 @@ std::string ValuesLine(const std::vector<float>& values) {
   return line;
 }
 
-void AppendRow(StatsTable& table, int label, const std::vector<float>& row) {
-  table.labels.push_back(label);
-  table.values.insert(table.values.end(), row.begin(), row.end());
+// More missing days than the settings allow, out of `days` of the period.
+bool FallsShort(const StatsSettings& s, int days, int valid) {
+  return s.hasMissingShare && static_cast<double>(days - valid) > s.maxMissingShare * days + 1e-9;
 }
 
 }  // namespace
@@ -82,70 +42,154 @@ float MedianOf(std::vector<float>& values) {
   return (lower + upper) / 2.0f;
 }
 
-namespace {
+void PeriodAccumulator::Reset(int width, StatOperation op) {
+  acc.assign(static_cast<size_t>(width), 0.0f);
+  count.assign(static_cast<size_t>(width), 0);
+  if (op == StatOperation::Median) {
+    pool.resize(static_cast<size_t>(width));
+    for (auto& values : pool) values.clear();
+  }
+}
 
-// The run log's lines for a finished month.
-void LogMonth(RunLog& log, StatOperation op, int monthIndex, const PeriodAccumulator& month) {
-  if (op == StatOperation::Mean) {
-    WriteLogLine(log, "Sum for the month " + std::to_string(monthIndex + 1) + "is ");
-    WriteLogLine(log, ValuesLine(month.sum));
+void PeriodAccumulator::Add(size_t f, float v, StatOperation op) {
+  if (std::isnan(v)) return;
+  switch (op) {
+    case StatOperation::Mean:
+    case StatOperation::Sum:
+      acc[f] += v;
+      break;
+    case StatOperation::Max:
+      if (count[f] == 0 || v > acc[f]) acc[f] = v;
+      break;
+    case StatOperation::Min:
+      if (count[f] == 0 || v < acc[f]) acc[f] = v;
+      break;
+    case StatOperation::Median:
+      pool[f].push_back(v);
+      break;
+  }
+  ++count[f];
+}
+
+void PeriodAccumulator::AddDay(const float* values, size_t width, StatOperation op) {
+  if (op == StatOperation::Mean || op == StatOperation::Sum) {
+    for (size_t f = 0; f < width; ++f) {
+      if (std::isnan(values[f])) continue;
+      acc[f] += values[f];
+      ++count[f];
+    }
   } else {
-    WriteLogLine(log, std::string(op == StatOperation::Max ? "Calculating monthly max for month "
-                                                           : "Calculating monthly median for month ") +
-                          std::to_string(monthIndex + 1));
+    for (size_t f = 0; f < width; ++f) Add(f, values[f], op);
   }
 }
 
-// The month's figures into `row`, and the month folded into its year: the
-// median pools the daily values, the other operations the monthly figures.
-void FinishMonth(StatOperation op, PeriodAccumulator& month, PeriodAccumulator& year, std::vector<float>& row) {
-  for (size_t f = 0; f < row.size(); ++f) {
-    row[f] = month.Result(f, op);
-    if (op == StatOperation::Median) {
-      year.pool[f].insert(year.pool[f].end(), month.pool[f].begin(), month.pool[f].end());
-      year.count[f] += month.count[f];
-    } else {
-      year.Add(f, row[f], op);
+float PeriodAccumulator::Result(size_t f, StatOperation op) {
+  if (count[f] == 0) return kNaN;
+  if (op == StatOperation::Mean) return acc[f] / static_cast<float>(count[f]);
+  if (op == StatOperation::Median) return MedianOf(pool[f]);
+  return acc[f];
+}
+
+CalendarWalk::CalendarWalk(const StatsSettings& s, RunLog& log, StatsSink& sink)
+    : settings_(s),
+      log_(log),
+      sink_(sink),
+      op_(s.operation),
+      width_(static_cast<size_t>(s.fieldCount > 0 ? s.fieldCount : 0)),
+      date_{s.startYear, s.startMonth, s.startDay} {}
+
+void CalendarWalk::OpenMonth() {
+  if (!yearOpen_) {
+    yearOpen_ = true;
+    yearLabel_ = YearLabel(date_, settings_.yearStartMonth);
+    year_.Reset(static_cast<int>(width_), op_);
+    yearDays_.assign(width_, 0);
+    monthFailed_.assign(width_, 0);
+    row_.resize(width_);
+  }
+  monthYear_ = date_.year;
+  monthIndex_ = date_.month - 1;
+  month_.Reset(static_cast<int>(width_), op_);
+  monthOpen_ = true;
+}
+
+void CalendarWalk::Fold(const float* values) {
+  if (!monthOpen_) OpenMonth();
+  month_.AddDay(values, width_, op_);
+  // A year's sum is the sum of its days, not of its months.
+  if (op_ == StatOperation::Sum) year_.AddDay(values, width_, op_);
+  ++folded_;
+  const RecordDate next = NextDay(date_);
+  const bool monthEnds = next.month != date_.month;
+  date_ = next;
+  if (monthEnds) {
+    CloseMonth();
+    if (date_.month == settings_.yearStartMonth) CloseYear();
+  }
+}
+
+void CalendarWalk::LogMonth() {
+  const std::string number = std::to_string(monthIndex_ + 1);
+  switch (op_) {
+    case StatOperation::Mean:
+      WriteLogLine(log_, "Sum for the month " + number + "is ");
+      WriteLogLine(log_, ValuesLine(month_.acc));
+      break;
+    case StatOperation::Max:
+      WriteLogLine(log_, "Calculating monthly max for month " + number);
+      break;
+    case StatOperation::Median:
+      WriteLogLine(log_, "Calculating monthly median for month " + number);
+      break;
+    case StatOperation::Sum:
+      WriteLogLine(log_, "Calculating monthly sum for month " + number);
+      break;
+    case StatOperation::Min:
+      WriteLogLine(log_, "Calculating monthly min for month " + number);
+      break;
+  }
+}
+
+void CalendarWalk::CloseMonth() {
+  LogMonth();
+  const int days = DaysInMonth(monthYear_, monthIndex_);
+  for (size_t f = 0; f < width_; ++f) {
+    float figure = month_.Result(f, op_);
+    if (FallsShort(settings_, days, month_.count[f])) {
+      figure = kNaN;
+      monthFailed_[f] = 1;
+    }
+    row_[f] = figure;
+    yearDays_[f] += month_.count[f];
+    if (op_ == StatOperation::Median) {
+      year_.pool[f].insert(year_.pool[f].end(), month_.pool[f].begin(), month_.pool[f].end());
+      year_.count[f] += month_.count[f];
+    } else if (IsBuiltFromMonths(op_)) {
+      year_.Add(f, figure, op_);
     }
   }
+  sink_.MonthRow(monthYear_ * 100 + monthIndex_ + 1, row_.data(), month_.count.data());
+  monthOpen_ = false;
 }
 
-void LogYear(RunLog& log, StatOperation op, int year) {
-  if (op == StatOperation::Mean) WriteLogLine(log, "Calculating annual mean for year " + std::to_string(year));
-  if (op == StatOperation::Median) WriteLogLine(log, "Calculating annual median for year " + std::to_string(year));
-}
-
-}  // namespace
-
-void AggregateSeries(const StatsSettings& s, const DailySeries& series, RunLog& log, StatsTable& monthly,
-                     StatsTable& annual) {
-  const int width = s.fieldCount;
-  const StatOperation op = s.operation;
-  monthly = StatsTable{width, {}, {}};
-  annual = StatsTable{width, {}, {}};
-  if (s.recordCount > 0) {
-    // With no record walked, the column count is not bounded by any record: nothing is allocated.
-    PeriodAccumulator month, year;
-    std::vector<float> monthRow(static_cast<size_t>(width)), yearRow(static_cast<size_t>(width));
-    int r = 0;
-    bool firstMonth = true;
-    for (int y = s.startYear; r < s.recordCount; ++y) {
-      year.Reset(width, op);
-      for (int j = y == s.startYear ? s.startMonth - 1 : 0; j < 12 && r < s.recordCount; ++j) {
-        month.Reset(width, op);
-        const int dim = DaysInMonth(y, j);
-        for (int k = firstMonth ? s.startDay - 1 : 0; k < dim && r < s.recordCount; ++k, ++r)
-          month.AddDay(series.row(static_cast<size_t>(r)), static_cast<size_t>(width), op);
-        firstMonth = false;
-        LogMonth(log, op, j, month);
-        FinishMonth(op, month, year, monthRow);
-        AppendRow(monthly, y * 100 + j + 1, monthRow);
-      }
-      for (size_t f = 0; f < yearRow.size(); ++f) yearRow[f] = year.Result(f, op);
-      LogYear(log, op, y);
-      AppendRow(annual, y, yearRow);
-    }
+void CalendarWalk::CloseYear() {
+  const int days = DaysInYear(yearLabel_, settings_.yearStartMonth);
+  for (size_t f = 0; f < width_; ++f) {
+    float figure = year_.Result(f, op_);
+    if (FallsShort(settings_, days, yearDays_[f]) || (IsBuiltFromMonths(op_) && monthFailed_[f])) figure = kNaN;
+    row_[f] = figure;
   }
-  WriteLogLine(log, "");
-  WriteLogLine(log, "Writing annual values ");
+  const std::string label = std::to_string(yearLabel_);
+  if (op_ == StatOperation::Mean) WriteLogLine(log_, "Calculating annual mean for year " + label);
+  if (op_ == StatOperation::Median) WriteLogLine(log_, "Calculating annual median for year " + label);
+  if (op_ == StatOperation::Sum) WriteLogLine(log_, "Calculating annual sum for year " + label);
+  sink_.YearRow(yearLabel_, row_.data(), yearDays_.data());
+  yearOpen_ = false;
+}
+
+void CalendarWalk::Finish() {
+  if (monthOpen_) CloseMonth();
+  if (yearOpen_) CloseYear();
+  WriteLogLine(log_, "");
+  WriteLogLine(log_, "Writing annual values ");
 }

@@ -1,6 +1,10 @@
 #include "calendar.h"
 
+#include <cstdio>
+
+#include "checked_files.h"
 #include "input_error.h"
+#include "text.h"
 
 bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
@@ -9,46 +13,78 @@ int DaysInMonth(int year, int monthIndex) {
   return kDays[monthIndex] + (monthIndex == 1 && IsLeapYear(year) ? 1 : 0);
 }
 
-int LastWalkYear(const StatsSettings& s) {
-  long remaining = s.recordCount;
-  int year = s.startYear, month = s.startMonth - 1;
-  remaining -= DaysInMonth(year, month) - (s.startDay - 1);
-  while (remaining > 0) {
-    if (++month == 12) {
-      month = 0;
-      ++year;
+RecordDate NextDay(RecordDate d) {
+  if (++d.day > DaysInMonth(d.year, d.month - 1)) {
+    d.day = 1;
+    if (++d.month > 12) {
+      d.month = 1;
+      ++d.year;
     }
-    remaining -= DaysInMonth(year, month);
   }
-  return year;
+  return d;
 }
 
-void CheckSettingsLimits(const StatsSettings& s, const DailySeries& series, const std::string& path) {
+RecordDate LastWalkDate(const StatsSettings& s) {
+  RecordDate date{s.startYear, s.startMonth, s.startDay};
+  long remaining = s.recordCount - 1;
+  // Whole months at a time: a walk of millions of records takes a moment only.
+  while (remaining > 0 && date.year <= 9999) {
+    const int left = DaysInMonth(date.year, date.month - 1) - date.day;
+    if (remaining <= left) {
+      date.day += static_cast<int>(remaining);
+      break;
+    }
+    remaining -= left + 1;
+    date.day = DaysInMonth(date.year, date.month - 1);
+    date = NextDay(date);
+  }
+  return date;
+}
+
+int LastWalkYear(const StatsSettings& s) { return LastWalkDate(s).year; }
+
+int YearLabel(const RecordDate& date, int yearStartMonth) {
+  return yearStartMonth > 1 && date.month >= yearStartMonth ? date.year + 1 : date.year;
+}
+
+int DaysInYear(int label, int yearStartMonth) {
+  int days = 0;
+  for (int m = 1; m <= 12; ++m) days += DaysInMonth(m >= yearStartMonth && yearStartMonth > 1 ? label - 1 : label, m - 1);
+  return days;
+}
+
+std::string DateText(const RecordDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return text;
+}
+
+void CheckSettingsLimits(const StatsSettings& s, const std::string& path) {
   auto refuse = [&](long line, const std::string& what) { throw InputError(path, line, what); };
+  if (NameTheSameFile(s.monthlyFileName, s.inputFileName))
+    refuse(9, "the monthly output file " + QuoteToken(s.monthlyFileName) + " is the input file; name another file");
+  if (NameTheSameFile(s.annualFileName, s.inputFileName))
+    refuse(10, "the annual output file " + QuoteToken(s.annualFileName) + " is the input file; name another file");
+  if (NameTheSameFile(s.annualFileName, s.monthlyFileName))
+    refuse(10, "the annual output file " + QuoteToken(s.annualFileName) + " is the monthly output file; name another file");
   if (s.startYear < 1 || s.startYear > 9999)
     refuse(1, "the start year must lie from 1 to 9999, found " + std::to_string(s.startYear));
   if (s.startMonth < 1 || s.startMonth > 12)
     refuse(2, "the start month must lie from 1 to 12, found " + std::to_string(s.startMonth));
   if (s.startDay < 1 || s.startDay > DaysInMonth(s.startYear, s.startMonth - 1))
-    refuse(3, "the start day must lie from 1 to " +
-                  std::to_string(DaysInMonth(s.startYear, s.startMonth - 1)) + " in month " +
-                  std::to_string(s.startMonth) + " of " + std::to_string(s.startYear) + ", found " +
+    refuse(3, "the start day must lie from 1 to " + std::to_string(DaysInMonth(s.startYear, s.startMonth - 1)) +
+                  " in month " + std::to_string(s.startMonth) + " of " + std::to_string(s.startYear) + ", found " +
                   std::to_string(s.startDay));
-  if (s.recordCount < 0 || static_cast<size_t>(s.recordCount) > series.rowCount())
-    refuse(5, "the number of records must lie from 0 to the " + std::to_string(series.rowCount()) +
-                  " records of " + s.inputFileName + ", found " + std::to_string(s.recordCount));
-  if (s.fieldCount < 1)
-    refuse(6, "the number of fields must be at least 1, found " + std::to_string(s.fieldCount));
-  if (s.recordCount > 0) {
-    int last = LastWalkYear(s);
-    if (s.endYear < s.startYear || s.endYear > last)
-      refuse(4, "the end year must lie from " + std::to_string(s.startYear) + " to " +
-                    std::to_string(last) + ", the years of the records, found " +
-                    std::to_string(s.endYear));
-  }
-  for (int r = 0; r < s.recordCount; ++r)
-    if (series.rowLength(static_cast<size_t>(r)) < static_cast<size_t>(s.fieldCount))
-      throw InputError(s.inputFileName, r + 2,
-                       "expected " + std::to_string(s.fieldCount) + " values after the date, found " +
-                           std::to_string(series.rowLength(static_cast<size_t>(r))));
+  if (s.recordCount < 0) refuse(5, "the number of records must not be negative, found " + std::to_string(s.recordCount));
+  if (s.fieldCount < 1) refuse(6, "the number of fields must be at least 1, found " + std::to_string(s.fieldCount));
+  if (s.recordCount == 0) return;
+  const RecordDate last = LastWalkDate(s);
+  const int lastLabel = YearLabel(last, s.yearStartMonth);
+  if (last.year > 9999 || lastLabel > 9999)
+    refuse(5, "the " + std::to_string(s.recordCount) + " records from " +
+                  DateText(RecordDate{s.startYear, s.startMonth, s.startDay}) +
+                  " reach the year 10000; dates must lie in the years 1 to 9999");
+  if (s.endYear < s.startYear || s.endYear > lastLabel)
+    refuse(4, "the end year must lie from " + std::to_string(s.startYear) + " to " + std::to_string(lastLabel) +
+                  ", the years of the records, found " + std::to_string(s.endYear));
 }

@@ -1,14 +1,10 @@
 #include "stats_output.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <utility>
+#include <filesystem>
 
-#include "file_handle.h"
 #include "number_format.h"
-#include "run_log.h"
 #include "stop.h"
 
 void AppendStatsLine(std::string& out, int label, const float* values, int width) {
@@ -22,40 +18,67 @@ void AppendStatsLine(std::string& out, int label, const float* values, int width
   }
 }
 
-std::string MonthlyFileText(const std::string& headerLine, const StatsTable& monthly) {
-  std::string out = headerLine + "\n";
-  for (size_t i = 0; i < monthly.rows(); ++i) {
-    AppendStatsLine(out, monthly.labels[i], monthly.row(i), monthly.width);
-    out += '\n';
+std::string CountsPathBeside(const std::string& resultPath, const char* name) {
+  return (std::filesystem::path(resultPath).parent_path() / name).string();
+}
+
+namespace {
+
+PendingFile CreateOutput(const std::string& path) {
+  PendingFile file(path, "wb");
+  if (!file.IsOpen()) {
+    const std::string reason =
+        file.OpenCause() == EISDIR ? path + ": is a directory" : path + ": cannot be created (" + std::strerror(file.OpenCause()) + ")";
+    throw Stop("Error opening file " + path + "\n", reason + "\n");
   }
-  return out;
+  return file;
 }
 
-std::string AnnualFileText(const std::string& headerLine, const StatsSettings& s,
-                           const StatsTable& annual) {
-  std::string out = headerLine + "\n";
-  size_t i = 0;
-  for (int y = s.startYear; y <= s.endYear && i < annual.rows(); ++y, ++i) {
-    AppendStatsLine(out, y, annual.row(i), annual.width);
-    out += '\n';
+}  // namespace
+
+StatsOutputs::StatsOutputs(const StatsSettings& settings)
+    : settings_(settings),
+      monthly_(CreateOutput(settings.monthlyFileName)),
+      annual_(CreateOutput(settings.annualFileName)),
+      monthlyCounts_(CreateOutput(CountsPathBeside(settings.monthlyFileName, "monthly_counts.csv"))),
+      annualCounts_(CreateOutput(CountsPathBeside(settings.annualFileName, "annual_counts.csv"))),
+      countValues_(static_cast<size_t>(settings.fieldCount > 0 ? settings.fieldCount : 0)) {}
+
+void StatsOutputs::WriteHeader(const std::string& headerLine) {
+  for (PendingFile* file : {&monthly_, &annual_, &monthlyCounts_, &annualCounts_}) {
+    file->Write(headerLine);
+    file->Write("\n");
   }
-  return out;
 }
 
-static void WriteTextFile(const std::string& path, const std::string& text) {
-  File file(std::fopen(path.c_str(), "wb"));
-  if (!file)
-    throw Stop("Error opening file " + path + "\n", path + ": cannot be created (" + std::strerror(errno) + ")\n");
-  std::fwrite(text.data(), 1, text.size(), file.get());
-  if (int cause = CloseWrittenFile(std::move(file)))
-    throw Stop(StopStyle::Plain, path + ": cannot be written (" + std::strerror(cause) + ")\n");
+void StatsOutputs::Row(PendingFile& file, PendingFile& counts, int label, const float* values, const int* valid) {
+  const int width = settings_.fieldCount;
+  line_.clear();
+  AppendStatsLine(line_, label, values, width);
+  line_ += '\n';
+  file.Write(line_);
+  for (int f = 0; f < width; ++f) countValues_[static_cast<size_t>(f)] = static_cast<float>(valid[f]);
+  line_.clear();
+  AppendStatsLine(line_, label, countValues_.data(), width);
+  line_ += '\n';
+  counts.Write(line_);
 }
 
-void WriteMonthlyFile(const std::string& path, const std::string& headerLine, const StatsTable& monthly) {
-  WriteTextFile(path, MonthlyFileText(headerLine, monthly));
+void StatsOutputs::MonthRow(int label, const float* values, const int* counts) {
+  Row(monthly_, monthlyCounts_, label, values, counts);
 }
 
-void WriteAnnualFile(const std::string& path, const std::string& headerLine, const StatsSettings& settings,
-                     const StatsTable& annual) {
-  WriteTextFile(path, AnnualFileText(headerLine, settings, annual));
+void StatsOutputs::YearRow(int label, const float* values, const int* counts) {
+  if (label < settings_.startYear || label > settings_.endYear) return;
+  Row(annual_, annualCounts_, label, values, counts);
+}
+
+void StatsOutputs::Install() {
+  PendingFile* const files[] = {&monthly_, &annual_, &monthlyCounts_, &annualCounts_};
+  for (PendingFile* file : files)
+    if (int cause = file->Close())
+      throw Stop(StopStyle::Plain, file->path() + ": cannot be written (" + std::strerror(cause) + ")\n");
+  for (PendingFile* file : files)
+    if (int cause = file->Install())
+      throw Stop(StopStyle::Plain, file->path() + ": cannot be written (" + std::strerror(cause) + ")\n");
 }

@@ -1,7 +1,10 @@
 #include "stats_settings.h"
 
+#include <cmath>
+#include <utility>
 
 #include "input_error.h"
+#include "number_format.h"
 #include "stop.h"
 #include "text.h"
 
@@ -20,12 +23,52 @@ const IntegerLine kIntegerLines[] = {
 };
 
 StatOperation ParseOperation(std::string_view line, const std::string& path) {
+  static const std::pair<const char*, StatOperation> kWords[] = {
+      {"mean", StatOperation::Mean}, {"median", StatOperation::Median}, {"max", StatOperation::Max},
+      {"sum", StatOperation::Sum},   {"min", StatOperation::Min}};
   std::string_view word = TrimBlanks(line);
-  if (EqualsIgnoringCase(word, "mean")) return StatOperation::Mean;
-  if (EqualsIgnoringCase(word, "median")) return StatOperation::Median;
-  if (EqualsIgnoringCase(word, "max")) return StatOperation::Max;
-  throw InputError(path, 7,
-                   "expected the operation Mean, Median or Max, found '" + std::string(line) + "'");
+  for (const auto& [name, operation] : kWords)
+    if (EqualsIgnoringCase(word, name)) return operation;
+  throw InputError(path, 7, "expected the operation Mean, Median, Max, Sum or Min, found " + QuoteToken(line));
+}
+
+// A whole line that is one number, or false.
+bool ParseWholeLineNumber(std::string_view line, double& value) {
+  std::string_view text = TrimBlanks(line);
+  size_t used = 0;
+  return !text.empty() && ParseRealPrefix(text, value, &used) && used == text.size() && std::isfinite(value);
+}
+
+// Lines 11 to 13, each optional: an empty line or a missing one takes the default.
+void ParseOptionalLines(LineCursor& lines, const std::string& path, StatsSettings& s) {
+  std::string_view line;
+  auto given = [&] { return lines.Next(line) && !IsBlankLine(line); };
+  if (given()) {
+    if (!ParseWholeLineNumber(line, s.missingCode))
+      throw InputError(path, 11, "expected a missing-value code (a number) or an empty line, found " +
+                                     QuoteToken(TrimBlanks(line)));
+    s.hasMissingCode = true;
+  }
+  if (given()) {
+    if (!ParseWholeLineNumber(line, s.maxMissingShare) || s.maxMissingShare < 0 || s.maxMissingShare > 1)
+      throw InputError(path, 12, "expected the largest share of missing days (a number from 0 to 1) or an "
+                                 "empty line, found " + QuoteToken(TrimBlanks(line)));
+    s.hasMissingShare = true;
+  }
+  if (given()) {
+    size_t used = 0;
+    std::string_view month = TrimBlanks(line);
+    if (!ParseLeadingInt(month, s.yearStartMonth, &used) || used != month.size() || s.yearStartMonth < 1 ||
+        s.yearStartMonth > 12)
+      throw InputError(path, 13, "expected the first month of the year (1 to 12) or an empty line, found " +
+                                     QuoteToken(month));
+  }
+}
+
+std::string NumberText(double value) {
+  std::string text;
+  AppendGeneral(text, value);
+  return text;
 }
 
 }  // namespace
@@ -57,6 +100,7 @@ StatsSettings ParseSettings(std::string_view text, const std::string& path) {
       throw InputError(path, number, std::string("expected ") + kFileNames[i] + " without NUL characters");
     names[i]->assign(line);
   }
+  ParseOptionalLines(lines, path, s);
   return s;
 }
 
@@ -68,7 +112,10 @@ std::string SettingsEcho(const StatsSettings& s) {
          "Operation (0-MEAN, 1-MEDIAN, 2-MAX) =" + std::to_string(static_cast<int>(s.operation)) + "\n" +
          "Input filename " + s.inputFileName + "\n" +
          "Monthly Output filename " + s.monthlyFileName + "\n" +
-         "Annual Output filename " + s.annualFileName + "\n";
+         "Annual Output filename " + s.annualFileName + "\n" +
+         (s.hasMissingCode ? "Missing value code =" + NumberText(s.missingCode) + "\n" : "") +
+         (s.hasMissingShare ? "Largest share of missing days =" + NumberText(s.maxMissingShare) + "\n" : "") +
+         (s.yearStartMonth != 1 ? "First month of the year =" + std::to_string(s.yearStartMonth) + "\n" : "");
 }
 
 StatsSettings ReadSettings(const std::string& path, RunLog& log) {

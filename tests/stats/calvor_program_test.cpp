@@ -20,8 +20,8 @@ struct CalvorDir {
                                           "\n" + operation + "\ndaily.csv\nmonthly.csv\nannual.csv\n");
   }
   // `count` records labelled 1, 2, ...; `values` gives the fields of record r (0-based).
-  void Daily(int count, const std::function<std::string(int)>& values) const {
-    std::string text = "Date,A,B\n";
+  void Daily(int count, const std::function<std::string(int)>& values, const std::string& header = "Date,A,B") const {
+    std::string text = header + "\n";
     for (int r = 0; r < count; ++r) text += "d" + std::to_string(r + 1) + "," + values(r) + "\n";
     WriteFile(dir / "daily.csv", text);
   }
@@ -91,8 +91,8 @@ TEST(Calvor, OnlyTheFirstMonthStartsOnTheStartDay) {
   c.Daily(17 + 29, [](int r) { return std::to_string(r < 17 ? 2 : 4) + ",0"; });
   ASSERT_EQ(c.Run().status, 0);
   // January takes 17 records (15 to 31) and divides by them; February is whole.
-  EXPECT_EQ(c.Read("monthly.csv"), "Date,A,B\n199201,2\n199202,4\n");
-  EXPECT_EQ(c.Read("annual.csv"), "Date,A,B\n1992,3\n");
+  EXPECT_EQ(c.Read("monthly.csv"), "Date,A\n199201,2\n199202,4\n");
+  EXPECT_EQ(c.Read("annual.csv"), "Date,A\n1992,3\n");
 }
 
 TEST(Calvor, OnlyTheFirstYearStartsInTheStartMonth) {
@@ -101,8 +101,8 @@ TEST(Calvor, OnlyTheFirstYearStartsInTheStartMonth) {
   c.Daily(184 + 31, [](int r) { return std::to_string(r) + ",0"; });
   ASSERT_EQ(c.Run().status, 0);
   EXPECT_EQ(c.Read("monthly.csv"),
-            "Date,A,B\n200107,30\n200108,61\n200109,91\n200110,122\n200111,152\n200112,183\n200201,214\n");
-  EXPECT_EQ(c.Read("annual.csv"), "Date,A,B\n2001,183\n2002,214\n");
+            "Date,A\n200107,30\n200108,61\n200109,91\n200110,122\n200111,152\n200112,183\n200201,214\n");
+  EXPECT_EQ(c.Read("annual.csv"), "Date,A\n2001,183\n2002,214\n");
   std::string log = c.Read("logfilestats.txt");
   EXPECT_NE(log.find("Operation (0-MEAN, 1-MEDIAN, 2-MAX) =2\n"), std::string::npos);
   EXPECT_NE(log.find("Calculating monthly max for month 7\nCalculating monthly max for month 8\n"),
@@ -116,8 +116,8 @@ TEST(Calvor, MaximaOfNegativeValuesAreTheirTrueMaxima) {
   c.Settings(2001, 1, 1, 2001, 40, 1, "MAX");
   c.Daily(40, [](int r) { return std::to_string(-100 + r) + ",0"; });
   ASSERT_EQ(c.Run().status, 0);
-  EXPECT_EQ(c.Read("monthly.csv"), "Date,A,B\n200101,-70\n200102,-61\n");
-  EXPECT_EQ(c.Read("annual.csv"), "Date,A,B\n2001,-61\n");
+  EXPECT_EQ(c.Read("monthly.csv"), "Date,A\n200101,-70\n200102,-61\n");
+  EXPECT_EQ(c.Read("annual.csv"), "Date,A\n2001,-61\n");
 }
 
 TEST(Calvor, MediansOfMonthsAndYears) {
@@ -126,8 +126,8 @@ TEST(Calvor, MediansOfMonthsAndYears) {
   c.Daily(33, [](int r) { return std::to_string(r < 31 ? (r * 7) % 31 : 100 + r) + ",0"; });
   ASSERT_EQ(c.Run().status, 0);
   // January holds 0 to 30 once each; February 131 and 132; the year all 33 values.
-  EXPECT_EQ(c.Read("monthly.csv"), "Date,A,B\n200101,15\n200102,131.5\n");
-  EXPECT_EQ(c.Read("annual.csv"), "Date,A,B\n2001,16\n");
+  EXPECT_EQ(c.Read("monthly.csv"), "Date,A\n200101,15\n200102,131.5\n");
+  EXPECT_EQ(c.Read("annual.csv"), "Date,A\n2001,16\n");
   std::string log = c.Read("logfilestats.txt");
   EXPECT_NE(log.find("=1\n"), std::string::npos);
   EXPECT_NE(log.find("Calculating monthly median for month 1\nCalculating monthly median for month 2\n"
@@ -181,12 +181,16 @@ TEST(Calvor, BadSettingsAreRefusedWithTheLine) {
       {"2001\n1\n1\n2001\n31\n1\nMean\ndaily.csv\n", "statsparam.txt:9: file ends before line 9 (the monthly output file name)"},
       {"2001\n1\n1\n2001\n31\n1\nMean\n\nmonthly.csv\nannual.csv\n", "statsparam.txt:8: expected the input file name"},
       {"2001\nJanuary\n1\n2001\n31\n1\nMean\n" + tail, "statsparam.txt:2: expected an integer: the start month"},
-      {"2001\n1\n1\n2001\n31\n1\nAverage\n" + tail, "statsparam.txt:7: expected the operation Mean, Median or Max, found 'Average'"},
+      {"2001\n1\n1\n2001\n31\n1\nAverage\n" + tail, "statsparam.txt:7: expected the operation Mean, Median, Max, Sum or Min, found 'Average'"},
       {"2001\n13\n1\n2001\n31\n1\nMean\n" + tail, "statsparam.txt:2: the start month must lie from 1 to 12, found 13"},
       {"2001\n2\n29\n2001\n31\n1\nMean\n" + tail, "statsparam.txt:3: the start day must lie from 1 to 28 in month 2 of 2001, found 29"},
-      {"2001\n1\n1\n2001\n99\n1\nMean\n" + tail, "statsparam.txt:5: the number of records must lie from 0 to the 40 records of daily.csv, found 99"},
+      {"2001\n1\n1\n2001\n99\n2\nMean\n" + tail, "daily.csv:42: the records end here, after 40 of the 99 records that statsparam.txt:5 asks for"},
       {"2001\n1\n1\n2001\n31\n0\nMean\n" + tail, "statsparam.txt:6: the number of fields must be at least 1, found 0"},
-      {"2001\n1\n1\n2002\n31\n1\nMean\n" + tail, "statsparam.txt:4: the end year must lie from 2001 to 2001, the years of the records, found 2002"},
+      {"2001\n1\n1\n2002\n31\n2\nMean\n" + tail, "statsparam.txt:4: the end year must lie from 2001 to 2001, the years of the records, found 2002"},
+      {"9999\n12\n1\n9999\n32\n2\nMean\n" + tail, "statsparam.txt:5: the 32 records from 9999-12-01 reach the year 10000; dates must lie in the years 1 to 9999"},
+      {"2001\n1\n1\n12000\n31\n2\nMean\n" + tail, "statsparam.txt:4: the end year must lie from 2001 to 2001, the years of the records, found 12000"},
+      {"2001\n1\n1\n2001\n31\n2\nMean\ndaily.csv\ndaily.csv\nannual.csv\n", "statsparam.txt:9: the monthly output file 'daily.csv' is the input file; name another file"},
+      {"2001\n1\n1\n2001\n31\n2\nMean\ndaily.csv\nm.csv\n./m.csv\n", "statsparam.txt:10: the annual output file './m.csv' is the monthly output file; name another file"},
       {"2001\n1\n1\n2001\n31\n3\nMean\n" + tail, "daily.csv:2: expected 3 values after the date, found 2"},
   };
   for (const Refusal& r : cases) {
@@ -196,9 +200,13 @@ TEST(Calvor, BadSettingsAreRefusedWithTheLine) {
     Outcome o = c.Run();
     EXPECT_EQ(o.status, 1) << r.message;
     EXPECT_EQ(o.err, r.message + "\n");
+    EXPECT_EQ(o.out, "");
     std::string log = c.Read("logfilestats.txt");
     EXPECT_EQ(log.substr(log.size() - r.message.size() - 1), r.message + "\n");
+    // A run that fails leaves no output file at all.
     EXPECT_EQ(c.Read("monthly.csv"), "<missing monthly.csv>");
+    EXPECT_EQ(c.Read("annual.csv"), "<missing annual.csv>");
+    EXPECT_EQ(c.Read("monthly_counts.csv"), "<missing monthly_counts.csv>");
   }
 }
 
@@ -210,8 +218,10 @@ TEST(Calvor, FilesThatCannotBeOpened) {
     std::filesystem::create_directory(c.dir / "logfilestats.txt");
     Outcome o = c.Run();
     EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.err, "warning: cannot create the run log logfilestats.txt; the run goes on without it\n");
-    EXPECT_EQ(c.Read("monthly.csv"), "Date,A,B\n200101,1\n");
+    EXPECT_EQ(o.err, "warning: cannot create the run log logfilestats.txt; the run goes on without it\n"
+                     "warning: daily.csv:1: the header names 2 value columns, but statsparam.txt:6 uses 1; the "
+                     "outputs name the first 1\n");
+    EXPECT_EQ(c.Read("monthly.csv"), "Date,A\n200101,1\n");
   }
   {
     CalvorDir c;
@@ -230,26 +240,47 @@ TEST(Calvor, FilesThatCannotBeOpened) {
     std::string log = c.Read("logfilestats.txt");
     EXPECT_EQ(log.substr(log.find("Annual Output")),
               "Annual Output filename annual.csv\nError opening file daily.csv\n" + o.err);
+    std::filesystem::create_directory(c.dir / "daily.csv");
+    EXPECT_EQ(c.Run().err, "daily.csv: is a directory\n");
   }
   {
     CalvorDir c;
-    c.Settings(2001, 1, 1, 2001, 31, 1, "Mean");
+    c.Settings(2001, 1, 1, 2001, 31, 2, "Mean");
     c.Daily(31, [](int) { return std::string("1,2"); });
+    WriteFile(c.dir / "monthly.csv", "the old monthly file\n");
     std::filesystem::create_directory(c.dir / "annual.csv");
     Outcome o = c.Run();
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.out, "Error opening file annual.csv\n");
-    EXPECT_EQ(o.err, "annual.csv: cannot be created (Is a directory)\n");
-    EXPECT_EQ(c.Read("monthly.csv"), "Date,A,B\n200101,1\n");
+    EXPECT_EQ(o.err, "annual.csv: is a directory\n");
+    EXPECT_EQ(c.Read("monthly.csv"), "the old monthly file\n");
+    std::filesystem::remove(c.dir / "annual.csv");
+    c.Settings(2001, 1, 1, 2001, 31, 2, "Mean");
+    WriteFile(c.dir / "statsparam.txt", ReadFile(c.dir / "statsparam.txt").replace(
+                                            ReadFile(c.dir / "statsparam.txt").find("annual.csv"), 10, "out/a.csv"));
+    Outcome missingFolder = c.Run();
+    EXPECT_EQ(missingFolder.out, "Error opening file out/a.csv\n");
+    EXPECT_EQ(missingFolder.err, "out/a.csv: cannot be created (No such file or directory)\n");
   }
-  if (std::filesystem::exists("/dev/full")) {  // a full disk: the write fails, not the opening
+}
+
+// A full disk (/dev/full) fails the write of one output: none of them is
+// replaced, the previous files stay as they were and nothing is left behind.
+TEST(Calvor, AFailedWriteKeepsThePreviousOutputs) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  for (const char* name : {"monthly.csv", "annual.csv", "annual_counts.csv"}) {
     CalvorDir c;
-    c.Settings(2001, 1, 1, 2001, 31, 1, "Mean");
+    c.Settings(2001, 1, 1, 2001, 31, 2, "Mean");
     c.Daily(31, [](int) { return std::string("1,2"); });
-    std::filesystem::create_symlink("/dev/full", c.dir / "monthly.csv");
+    WriteFile(c.dir / "monthly.csv", "old monthly\n");
+    WriteFile(c.dir / "annual.csv", "old annual\n");
+    std::filesystem::create_symlink("/dev/full", c.dir / (std::string(name) + ".tmp"));
     Outcome o = c.Run();
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "monthly.csv: cannot be written (No space left on device)\n");
+    EXPECT_EQ(o.status, 1) << name;
+    EXPECT_EQ(o.err, std::string(name) + ": cannot be written (No space left on device)\n");
+    EXPECT_EQ(c.Read("monthly.csv"), "old monthly\n") << name;
+    EXPECT_EQ(c.Read("annual.csv"), "old annual\n") << name;
+    EXPECT_EQ(c.Read("monthly_counts.csv"), "<missing monthly_counts.csv>") << name;
     std::string log = c.Read("logfilestats.txt");
     EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) + 1), o.err);
   }
