@@ -9,13 +9,16 @@ Run it in the working directory of the program whose results it draws. It
 reads the result files as they stand and never changes them; it writes its
 pictures (and band_quality.csv) next to them. Bad input gives one line
 "FILE:LINE: what was expected" on standard error, exit status 1, and no
-picture.
+picture: every file of a command is written under a temporary name and
+renamed only when all of them are complete.
 """
 
 import argparse
 import math
 import os
 import sys
+
+VERSION = "2.0.0"
 
 import matplotlib
 
@@ -34,19 +37,65 @@ class InputProblem(Exception):
         super().__init__("%s:%d: %s" % (path, line, what) if line else "%s: %s" % (path, what))
 
 
+class OutputProblem(Exception):
+    """A picture or table that cannot be written (a full disk, a folder that is not writable)."""
+
+    def __init__(self, path, error):
+        super().__init__("%s: cannot be written (%s)" % (path, error.strerror or error))
+
+
+class NothingToDraw(Exception):
+    """Result files without a row to draw."""
+
+    def __init__(self, path):
+        super().__init__("%s: nothing to draw (the file holds no rows)" % path)
+
+
 def read_lines(path):
+    """The lines of a text file, as UTF-8 or, failing that, Latin-1 (station names in either)."""
     try:
-        with open(path, newline="") as f:
-            return [line.rstrip("\r\n") for line in f]
+        with open(path, "rb") as f:
+            data = f.read()
+    except IsADirectoryError:
+        raise InputProblem(path, 0, "is a directory")
     except OSError:
         raise InputProblem(path, 0, "cannot be opened")
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError:
+        text = data.decode("latin-1")
+    lines = [line.rstrip("\r") for line in text.split("\n")]
+    if lines and lines[-1] == "":
+        lines.pop()
+    return lines
+
+
+def quoted(text):
+    text = text.strip()
+    return "'%s'" % (text if len(text) <= 40 else text[:40] + "...")
 
 
 def number(text, path, line, what):
+    """A number; NaN only where the file may say "nan" (a missing value)."""
     try:
         return float(text)
     except ValueError:
-        raise InputProblem(path, line, "expected %s, found '%s'" % (what, text.strip()))
+        raise InputProblem(path, line, "expected %s, found %s" % (what, quoted(text)))
+
+
+def finite(text, path, line, what):
+    value = number(text, path, line, what)
+    if not math.isfinite(value):
+        raise InputProblem(path, line, "expected %s, found %s" % (what, quoted(text)))
+    return value
+
+
+def whole(text, path, line, what, low=None, high=None):
+    """A whole number (a label, a parameter number) within the given limits."""
+    value = finite(text, path, line, what)
+    if value != int(value) or (low is not None and value < low) or (high is not None and value > high):
+        raise InputProblem(path, line, "expected %s, found %s" % (what, quoted(text)))
+    return int(value)
 
 
 def leading_int(text, path, line, what):
@@ -98,7 +147,8 @@ def read_table(path, blocks):
         fields = line.split(",")
         if len(fields) != len(header):
             raise InputProblem(path, number_, "expected %d fields, found %d" % (len(header) - 1, len(fields) - 1))
-        rows.append([number(v, path, number_, "a number") for v in fields[:-1]])
+        rows.append([whole(fields[0], path, number_, "a time step", 1)] +
+                    [number(v, path, number_, "a number") for v in fields[1:-1]])
     return nflux, columns, rows
 
 
@@ -138,20 +188,63 @@ def figure_text(value):
     return "NaN" if math.isnan(value) else "%.4f" % value
 
 
-def save(fig, name, fmt):
-    """Writes under a temporary name first, so that a failure leaves no partial picture."""
-    path = "%s.%s" % (name, fmt)
-    temporary = path + ".part"
-    fig.savefig(temporary, dpi=DPI, format=fmt)
-    plt.close(fig)
-    os.replace(temporary, path)
-    return path
+class Output:
+    """What one command writes: each file under a temporary name first; all of
+    them renamed into place only when every one is complete, so that a failure
+    leaves no picture of a half-read input and no partial file."""
+
+    def __init__(self, fmt="png"):
+        self.fmt = fmt
+        self.pending = []  # (temporary, final)
+
+    def _temporary(self, path):
+        temporary = path + ".part"
+        self.pending.append((temporary, path))
+        return temporary
+
+    def picture(self, fig, name):
+        path = "%s.%s" % (name, self.fmt)
+        temporary = self._temporary(path)
+        try:
+            fig.savefig(temporary, dpi=DPI, format=self.fmt)
+        except OSError as error:
+            raise OutputProblem(path, error)
+        finally:
+            plt.close(fig)
+        return path
+
+    def text(self, path, content):
+        temporary = self._temporary(path)
+        try:
+            with open(temporary, "w") as f:
+                f.write(content)
+        except OSError as error:
+            raise OutputProblem(path, error)
+        return path
+
+    def commit(self):
+        for temporary, path in self.pending:
+            try:
+                os.replace(temporary, path)
+            except OSError as error:
+                raise OutputProblem(path, error)
+        self.pending = []
+
+    def discard(self):
+        for temporary, _ in self.pending:
+            try:
+                os.remove(temporary)
+            except OSError:
+                pass
+        self.pending = []
 
 
-def command_band(args):
+def command_band(args, out):
     files = read_run_control(args.run_control)
     threshold = read_threshold(files["settings"])
     nflux, _, series = read_table(files["series"], ["Observed", "Calibrated"])
+    if not series:
+        raise NothingToDraw(files["series"])
     nflux_b, _, bounds = read_table(files["bounds"], ["LowerBound", "UppBound", "Average"])
     if nflux_b != nflux or len(bounds) != len(series):
         raise InputProblem(files["bounds"], 1, "expected %d stations and %d time steps, as in %s"
@@ -183,16 +276,14 @@ def command_band(args):
                      % (j + 1, s["RMS"], s["NSE"], s["BIAS"], figure_text(p_factor), figure_text(r_factor)))
         ax.legend(loc="upper right")
         ax.grid(alpha=0.3)
-        pictures.append(save(fig, "band_flux%d" % (j + 1), args.format))
-    with open("band_quality.csv.part", "w") as f:
-        f.write("Flux,PFactor,RFactor,Observed\n")
-        for flux, p, r, n in quality:
-            f.write("%d,%s,%s,%d\n" % (flux, figure_text(p), figure_text(r), n))
-    os.replace("band_quality.csv.part", "band_quality.csv")
+        pictures.append(out.picture(fig, "band_flux%d" % (j + 1)))
+    table = "Flux,PFactor,RFactor,Observed\n" + "".join(
+        "%d,%s,%s,%d\n" % (flux, figure_text(p), figure_text(r), n) for flux, p, r, n in quality)
+    pictures.append(out.text("band_quality.csv", table))
     print("%-6s %8s %8s %8s" % ("Flux", "PFactor", "RFactor", "Observed"))
     for flux, p, r, n in quality:
         print("%-6d %8s %8s %8d" % (flux, figure_text(p), figure_text(r), n))
-    return pictures + ["band_quality.csv"]
+    return pictures
 
 
 # ------------------------------------------------------------- sensitivity
@@ -211,6 +302,7 @@ def read_parameter_names(path):
 
 
 def read_rows(path, header, width, count=None):
+    """Rows of a parameter number (1 to 20) and finite figures."""
     lines = read_lines(path)
     if not lines or lines[0] != header:
         raise InputProblem(path, 1, "expected the header '%s'" % header.strip())
@@ -221,17 +313,18 @@ def read_rows(path, header, width, count=None):
         fields = line.split(",")
         if len(fields) != width:
             raise InputProblem(path, number_, "expected %d fields, found %d" % (width, len(fields)))
-        rows.append([number(v, path, number_, "a number") for v in fields])
+        rows.append([whole(fields[0], path, number_, "a parameter number from 1 to 20", 1, 20)] +
+                    [finite(v, path, number_, "a number") for v in fields[1:]])
     if count is not None and len(rows) != count:
         raise InputProblem(path, len(lines) + 1, "expected %d rows, found %d" % (count, len(rows)))
     return rows
 
 
-def command_sensitivity(args):
+def command_sensitivity(args, out):
     names = read_parameter_names("parameter.in")
     summary = read_rows("SArunOutput.txt", "whichParam, max_mod, mean_mod, stddev ", 4, 20)
     runs = read_rows("SensAnalysis.txt", "whichParam, OAT Parameter Value, max_mod, mean_mod, stddev ", 5, 400)
-    label = {int(row[0]): names[int(row[0]) - 1] if 1 <= row[0] <= 20 else str(int(row[0])) for row in summary}
+    label = {row[0]: names[row[0] - 1] for row in summary}
     fig, axes = plt.subplots(1, 3, figsize=TALL)
     for ax, column, title in zip(axes, (1, 2, 3), ("maximum flow", "mean flow", "standard deviation")):
         ranked = sorted(summary, key=lambda row: row[column])
@@ -239,10 +332,10 @@ def command_sensitivity(args):
         ax.set_title("sensitivity of the %s" % title)
         ax.grid(axis="x", alpha=0.3)
     fig.tight_layout()
-    pictures = [save(fig, "sensitivity_ranking", args.format)]
+    pictures = [out.picture(fig, "sensitivity_ranking")]
     fig, axes = plt.subplots(4, 5, figsize=TALL, sharey=False)
     for p, ax in enumerate(axes.flat, start=1):
-        mine = sorted((row for row in runs if int(row[0]) == p), key=lambda row: row[1])
+        mine = sorted((row for row in runs if row[0] == p), key=lambda row: row[1])
         ax.plot([r[1] for r in mine], [r[3] for r in mine], marker="o", markersize=3, label="mean")
         ax.plot([r[1] for r in mine], [r[2] for r in mine], marker="s", markersize=3, label="maximum")
         ax.set_title(names[p - 1], fontsize=9)
@@ -251,7 +344,7 @@ def command_sensitivity(args):
     fig.supxlabel("multiplier")
     fig.supylabel("station flow")
     fig.tight_layout()
-    pictures.append(save(fig, "sensitivity_runs", args.format))
+    pictures.append(out.picture(fig, "sensitivity_runs"))
     return pictures
 
 
@@ -262,8 +355,8 @@ def read_stats_settings(path):
     if len(lines) < 10:
         raise InputProblem(path, len(lines) + 1, "expected ten settings lines")
     operation = lines[6].strip().lower()
-    if operation not in ("mean", "median", "max"):
-        raise InputProblem(path, 7, "expected the operation Mean, Median or Max")
+    if operation not in ("mean", "median", "max", "sum", "min"):
+        raise InputProblem(path, 7, "expected the operation Mean, Median, Max, Sum or Min")
     return {"operation": operation, "monthly": lines[8], "annual": lines[9]}
 
 
@@ -279,14 +372,16 @@ def read_labelled(path):
             width = len(fields)
         if len(fields) != width or width < 2:
             raise InputProblem(path, number_, "expected a label and %d values" % ((width or 2) - 1))
-        label = number(fields[0], path, number_, "a yyyymm or yyyy label")
-        rows.append((int(label), [number(v, path, number_, "a number or NaN") for v in fields[1:]]))
+        label = whole(fields[0], path, number_, "a yyyymm or yyyy label", 1)
+        rows.append((label, [number(v, path, number_, "a number or NaN") for v in fields[1:]]))
     return lines[0].split(","), rows
 
 
-def command_stats(args):
+def command_stats(args, out):
     settings = read_stats_settings("statsparam.txt")
     header, monthly = read_labelled(settings["monthly"])
+    if not monthly:
+        raise NothingToDraw(settings["monthly"])
     _, annual = read_labelled(settings["annual"])
     width = len(monthly[0][1]) if monthly else 0
     wanted = args.columns or list(range(1, min(width, 12) + 1))
@@ -308,7 +403,7 @@ def command_stats(args):
         ax.set_xlabel("year")
         ax.legend(loc="upper right")
         ax.grid(alpha=0.3)
-        pictures.append(save(fig, "stats_column%d" % c, args.format))
+        pictures.append(out.picture(fig, "stats_column%d" % c))
     return pictures
 
 
@@ -319,9 +414,19 @@ def column_list(text):
         raise argparse.ArgumentTypeError("expected column numbers such as 1,3,5")
 
 
+class Parser(argparse.ArgumentParser):
+    """Usage errors end with status 1, like every other failure."""
+
+    def error(self, message):
+        self.print_usage(sys.stderr)
+        print("%s: %s" % (self.prog, message), file=sys.stderr)
+        sys.exit(1)
+
+
 def main(argv=None):
-    parser = argparse.ArgumentParser(prog="plot-results", description=__doc__.split("\n\n")[0])
-    sub = parser.add_subparsers(dest="command", required=True)
+    parser = Parser(prog="plot-results", description=__doc__.split("\n\n")[0])
+    parser.add_argument("--version", action="version", version="plot-results " + VERSION)
+    sub = parser.add_subparsers(dest="command", required=True, parser_class=Parser)
     band = sub.add_parser("band", help="ensemble band per station, and band_quality.csv")
     band.add_argument("run_control")
     band.add_argument("--log", action="store_true", help="logarithmic flow axis")
@@ -332,12 +437,20 @@ def main(argv=None):
         p.add_argument("--format", choices=("png", "svg"), default="png")
     args = parser.parse_args(argv)
     command = {"band": command_band, "sensitivity": command_sensitivity, "stats": command_stats}[args.command]
+    out = Output(args.format)
     try:
-        for path in command(args):
-            print("wrote", path)
-    except InputProblem as problem:
+        written = command(args, out)
+        out.commit()
+    except (InputProblem, OutputProblem, NothingToDraw) as problem:
+        out.discard()
         print(problem, file=sys.stderr)
         return 1
+    except Exception as error:  # anything unforeseen: one line, never a traceback
+        out.discard()
+        print("plot-results: %s" % error, file=sys.stderr)
+        return 1
+    for path in written:
+        print("wrote", path)
     return 0
 
 

@@ -148,6 +148,53 @@ class Commands(unittest.TestCase):
         stats_files(self.dir)
         self.assert_refused(["stats", "--columns", "3"], "monthly.csv:1: has no value column 3")
 
+    def test_words_where_labels_and_parameter_numbers_belong(self):
+        stats_files(self.dir)
+        for label in ("nan", "inf", "1e400", "200101.5"):
+            write(self.dir, "annual.csv", "Date,A,B\n2001,13,1.5\n%s,14,1.5\n" % label)
+            self.assert_refused(["stats"], "annual.csv:3: expected a yyyymm or yyyy label, found '%s'" % label)
+        stats_files(self.dir)
+        sensitivity_files(self.dir)
+        text = open(os.path.join(self.dir, "SArunOutput.txt")).read()
+        write(self.dir, "SArunOutput.txt", text.replace("\n7,", "\nnan,"))
+        self.assert_refused(["sensitivity"], "SArunOutput.txt:8: expected a parameter number from 1 to 20, found 'nan'")
+        sensitivity_files(self.dir)
+        text = open(os.path.join(self.dir, "SensAnalysis.txt")).read()
+        # A NaN among the runs: the ranking picture would be drawn first; it is not left behind.
+        write(self.dir, "SensAnalysis.txt", text.replace("\n3,0.5000,12.000,", "\n3,0.5000,NaN,", 1))
+        result = self.run_plot("sensitivity")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("SensAnalysis.txt:4: expected a number, found 'NaN'", result.stderr)
+        self.assertEqual([n for n in os.listdir(self.dir) if n.endswith((".png", ".part"))], [])
+
+    def test_latin1_names_a_header_only_file_and_usage_errors(self):
+        stats_files(self.dir)
+        with open(os.path.join(self.dir, "monthly.csv"), "rb") as f:
+            data = f.read()
+        with open(os.path.join(self.dir, "monthly.csv"), "wb") as f:
+            f.write(data.replace(b"Date,A,B", b"Date,Bras\xedlia,B"))
+        result = self.run_plot("stats")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        for name in os.listdir(self.dir):
+            if name.endswith(".png"):
+                os.remove(os.path.join(self.dir, name))
+        write(self.dir, "monthly.csv", "Date,A,B\n")
+        self.assert_refused(["stats"], "monthly.csv: nothing to draw (the file holds no rows)")
+        result = self.run_plot("nosuchcommand")
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(self.run_plot("band").returncode, 1)
+        version = self.run_plot("--version")
+        self.assertEqual((version.returncode, version.stdout.startswith("plot-results ")), (0, True))
+
+    @unittest.skipUnless(os.path.exists("/dev/full"), "no /dev/full")
+    def test_a_full_disk_names_the_file_and_leaves_nothing_behind(self):
+        stats_files(self.dir)
+        os.symlink("/dev/full", os.path.join(self.dir, "stats_column2.png.part"))
+        result = self.run_plot("stats")
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stderr, "stats_column2.png: cannot be written (No space left on device)\n")
+        self.assertEqual([n for n in os.listdir(self.dir) if n.endswith((".png", ".part"))], [])
+
 
 if __name__ == "__main__":
     unittest.main()
