@@ -29,17 +29,33 @@ bool BlockReader::ReadHeader(std::string& header) {
 }
 
 bool BlockReader::NextBlock(std::string& block) {
-  while (pending_.size() < blockBytes_ && Fill()) {
+  // The block is read into its own buffer, after the part line left over from
+  // the last one: the bytes are copied once, by the read itself.
+  block.swap(pending_);
+  pending_.clear();
+  if (block.size() < blockBytes_ && !eof_) {
+    const size_t old = block.size();
+    block.resize(old + blockBytes_);
+    const size_t got = std::fread(&block[old], 1, blockBytes_, file_);
+    block.resize(old + got);
+    if (got == 0) eof_ = true;
   }
-  if (pending_.empty()) return false;
-  size_t cut = pending_.size();
-  if (!eof_) {
-    size_t last = pending_.rfind('\n');
-    while (last == std::string::npos && Fill()) last = pending_.rfind('\n');  // a line longer than a block
-    cut = last == std::string::npos ? pending_.size() : last + 1;
+  if (block.empty()) return false;
+  if (eof_) return true;
+  size_t last = block.rfind('\n');
+  while (last == std::string::npos) {  // a line longer than a block
+    const size_t old = block.size();
+    block.resize(old + blockBytes_);
+    const size_t got = std::fread(&block[old], 1, blockBytes_, file_);
+    block.resize(old + got);
+    if (got == 0) {
+      eof_ = true;
+      return true;
+    }
+    last = block.rfind('\n');
   }
-  block.assign(pending_, 0, cut);
-  pending_.erase(0, cut);
+  pending_.assign(block, last + 1, std::string::npos);
+  block.resize(last + 1);
   return true;
 }
 

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "calendar.h"
@@ -57,12 +60,113 @@ bool FoldBlock(const ParsedBlock& block, const StatsSettings& s, CalendarWalk& w
   return false;
 }
 
-// Joins a thread on every way out, also when folding throws.
-struct Joining {
-  std::thread thread;
-  ~Joining() {
-    if (thread.joinable()) thread.join();
+// The blocks of the series in file order, read ahead into a few slots and
+// parsed by whichever thread is free: a second thread parses every block it
+// finds read, and the folding thread, which needs them in order, parses the
+// next one itself when nobody has taken it yet, or another read one while it
+// waits. So both processors stay busy whatever the share of folding and
+// writing, and memory stays at a few blocks.
+class ParsedBlocks {
+ public:
+  ParsedBlocks(BlockReader& reader, const ValueRules& rules, int threads) : reader_(reader), rules_(rules) {
+    if (threads > 1) worker_ = std::thread([this] { Serve(); });
   }
+  ~ParsedBlocks() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    changed_.notify_all();
+    if (worker_.joinable()) worker_.join();
+  }
+
+  // The next block in file order, parsed; nullptr after the last.
+  const ParsedBlock* Next() {
+    if (next_ > 0) Release(next_ - 1);
+    ReadAhead();
+    if (next_ == read_) return nullptr;
+    Slot& slot = slots_[next_ % kSlots];
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (slot.state != State::Parsed) {
+      Slot* other = slot.state == State::Read ? &slot : EarliestRead();
+      if (other) {
+        ParseIn(*other, lock);
+      } else {
+        changed_.wait(lock);
+      }
+    }
+    ++next_;
+    return &slot.parsed;
+  }
+
+ private:
+  enum class State { Free, Read, Parsing, Parsed };
+  struct Slot {
+    std::string text;
+    ParsedBlock parsed;
+    State state = State::Free;
+    size_t index = 0;
+  };
+  static const size_t kSlots = 4;
+
+  void Release(size_t index) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    slots_[index % kSlots].state = State::Free;
+  }
+
+  // Fills the free slots with the blocks that follow; only this thread reads.
+  void ReadAhead() {
+    while (!ended_ && read_ - next_ < kSlots) {
+      Slot& slot = slots_[read_ % kSlots];
+      if (!reader_.NextBlock(slot.text)) {
+        ended_ = true;
+        break;
+      }
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        slot.index = read_++;
+        slot.state = State::Read;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  Slot* EarliestRead() {
+    Slot* earliest = nullptr;
+    for (Slot& slot : slots_)
+      if (slot.state == State::Read && (!earliest || slot.index < earliest->index)) earliest = &slot;
+    return earliest;
+  }
+
+  // Parses `slot` with the lock released meanwhile.
+  void ParseIn(Slot& slot, std::unique_lock<std::mutex>& lock) {
+    slot.state = State::Parsing;
+    lock.unlock();
+    ParseDailyBlock(slot.text, rules_, slot.parsed);
+    lock.lock();
+    slot.state = State::Parsed;
+    changed_.notify_all();
+  }
+
+  void Serve() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!quit_) {
+      if (Slot* slot = EarliestRead())
+        ParseIn(*slot, lock);
+      else
+        changed_.wait(lock);
+    }
+  }
+
+  BlockReader& reader_;
+  const ValueRules& rules_;
+  Slot slots_[kSlots];
+  size_t next_ = 0, read_ = 0;  // blocks handed out and blocks read
+  bool ended_ = false;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool quit_ = false;
+  std::thread worker_;
 };
 
 }  // namespace
@@ -108,19 +212,10 @@ void FoldSeries(FILE* file, const StatsSettings& s, const std::function<void(con
   rules.missingCode = static_cast<float>(s.missingCode);
   const int threads = options.threads;
   long line = 2;  // the line of the next record
-  std::string text[2];
-  ParsedBlock parsed[2];
-  while (!walk.Complete()) {
-    if (!reader.NextBlock(text[0])) break;
-    Joining worker;
-    const bool second = threads > 1 && reader.NextBlock(text[1]);
-    if (second) worker.thread = std::thread([&] { ParseDailyBlock(text[1], rules, parsed[1]); });
-    ParseDailyBlock(text[0], rules, parsed[0]);
-    if (FoldBlock(parsed[0], s, walk, line)) return;
-    if (!second) continue;
-    worker.thread.join();
-    if (FoldBlock(parsed[1], s, walk, line)) return;
-  }
+  if (walk.Complete()) return;
+  ParsedBlocks blocks(reader, rules, threads);
+  while (const ParsedBlock* block = blocks.Next())
+    if (FoldBlock(*block, s, walk, line)) return;
   if (!walk.Complete())
     throw InputError(s.inputFileName, line,
                      "the records end here, after " + std::to_string(walk.Folded()) + " of the " +

@@ -14,7 +14,7 @@
 #include "stats_settings.h"
 
 struct PassOptions {
-  size_t blockBytes = size_t{1} << 20;
+  size_t blockBytes = size_t{1} << 17;
   int threads = 0;  // RunSeriesPass with 0: two when the file holds more than two blocks, else one
 };
 

@@ -41,8 +41,7 @@ StatsOutputs::StatsOutputs(const StatsSettings& settings)
       monthly_(CreateOutput(settings.monthlyFileName)),
       annual_(CreateOutput(settings.annualFileName)),
       monthlyCounts_(CreateOutput(CountsPathBeside(settings.monthlyFileName, "monthly_counts.csv"))),
-      annualCounts_(CreateOutput(CountsPathBeside(settings.annualFileName, "annual_counts.csv"))),
-      countValues_(static_cast<size_t>(settings.fieldCount > 0 ? settings.fieldCount : 0)) {}
+      annualCounts_(CreateOutput(CountsPathBeside(settings.annualFileName, "annual_counts.csv"))) {}
 
 void StatsOutputs::WriteHeader(const std::string& headerLine) {
   for (PendingFile* file : {&monthly_, &annual_, &monthlyCounts_, &annualCounts_}) {
@@ -57,9 +56,12 @@ void StatsOutputs::Row(PendingFile& file, PendingFile& counts, int label, const 
   AppendStatsLine(line_, label, values, width);
   line_ += '\n';
   file.Write(line_);
-  for (int f = 0; f < width; ++f) countValues_[static_cast<size_t>(f)] = static_cast<float>(valid[f]);
   line_.clear();
-  AppendStatsLine(line_, label, countValues_.data(), width);
+  AppendInt(line_, label);
+  for (int f = 0; f < width; ++f) {
+    line_ += ',';
+    AppendInt(line_, valid[f]);
+  }
   line_ += '\n';
   counts.Write(line_);
 }

@@ -43,5 +43,4 @@ class StatsOutputs : public StatsSink {
   const StatsSettings& settings_;
   PendingFile monthly_, annual_, monthlyCounts_, annualCounts_;
   std::string line_;
-  std::vector<float> countValues_;
 };

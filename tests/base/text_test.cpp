@@ -167,4 +167,28 @@ TEST(InputError, ReadsPathLineWhat) {
   EXPECT_STREQ(InputError("a.txt", 0, "expected x").what(), "a.txt: expected x");
 }
 
+// Six significant digits the quick way give printf's bytes: across the
+// float range, near every power of ten, and on exact halves.
+TEST(NumberFormat, GeneralNotationMatchesPrintfEverywhere) {
+  std::mt19937_64 random(12345);
+  std::vector<double> values = {1234565.0, 1234575.0, 0.5, 9.999995, 99999.95, 999999.5, 1e-5, 1e-4, 123456.5,
+                                1e6, 1e5, 1e-38, 3.4028234663852886e38, 1.17549435e-38, -0.0, 2.5e-7, 65536.0};
+  for (int e = -40; e <= 38; ++e)
+    for (double m : {1.0, 9.999995, 9.9999949, 9.9999951, 5.0, 1.000005})
+      values.push_back(m * std::pow(10.0, e));
+  for (int i = 0; i < 300000; ++i) {
+    const double magnitude = std::pow(10.0, static_cast<double>(random() % 80) - 40.0);
+    const float f = static_cast<float>(static_cast<double>(random() % 100000000) / 1e7 * magnitude);
+    values.push_back(static_cast<double>(random() % 2 ? f : -f));
+    values.push_back(static_cast<double>(random() % 1000000) / 1000.0);  // three decimals, as in daily series
+  }
+  int mismatches = 0;
+  for (double v : values) {
+    std::string g;
+    AppendGeneral(g, v);
+    if (g != Printf("%g", v) && ++mismatches < 10) ADD_FAILURE() << v << ": " << g << " against " << Printf("%g", v);
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
 }  // namespace
