@@ -37,15 +37,17 @@ static size_t SeriesSize(const CalibrationSettings& s) {
   return static_cast<size_t>(s.nsteps) * static_cast<size_t>(s.nflux);
 }
 
-static Checkpoint EnsembleCheckpoint(int completedRuns, const CalibrationSettings& s, const StudyInputs& inputs,
-                                     EnsembleResults& r) {
+static Checkpoint EnsembleCheckpoint(const EnsembleProgress& p, const CalibrationSettings& s,
+                                     const StudyInputs& inputs, EnsembleResults& r) {
   Checkpoint c;
   c.program = "ensemble-runner";
   c.inputs = inputs.entries();
-  c.completedRuns = completedRuns;
+  c.completedRuns = p.completedRuns;
   c.data.PutDoubles(r.lowerBound[0], SeriesSize(s));
   c.data.PutDoubles(r.upperBound[0], SeriesSize(s));
   c.data.PutDoubles(r.average[0], SeriesSize(s));
+  c.data.PutInt(static_cast<int64_t>(p.failed.size()));
+  for (size_t run : p.failed) c.data.PutInt(static_cast<int64_t>(run));
   return c;
 }
 
@@ -61,11 +63,15 @@ EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const Calibr
   const size_t rowBytes = static_cast<size_t>(r.runTable.columns()) * sizeof(double);
   const size_t rowsBytes = rowBytes * static_cast<size_t>(c.completedRuns > 0 ? c.completedRuns : 0);
   std::string rows;
-  int64_t finalRun = 0;
+  int64_t finalRun = 0, failed = 0;
   bool ok = c.completedRuns >= 0 && c.completedRuns <= s.nruns &&
             c.data.GetDoubles(r.lowerBound[0], SeriesSize(s)) && c.data.GetDoubles(r.upperBound[0], SeriesSize(s)) &&
             c.data.GetDoubles(r.average[0], SeriesSize(s)) && ReadFileText(kEnsembleCheckpointRowsFile, rows) &&
-            rows.size() >= rowsBytes;
+            rows.size() >= rowsBytes && c.data.GetInt(failed) && failed >= 0 && failed <= c.completedRuns;
+  for (int64_t i = 0, run = 0; ok && i < failed; ++i) {
+    ok = c.data.GetInt(run) && run >= 0 && run < c.completedRuns;
+    progress.failed.push_back(static_cast<size_t>(run));
+  }
   if (ok && c.data.GetInt(finalRun) && finalRun == 1) {
     ok = c.completedRuns == s.nruns && c.data.GetDoubles(r.simulated[0], SeriesSize(s));
     progress.finalRunDone = ok;
@@ -79,21 +85,24 @@ EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const Calibr
   return progress;
 }
 
-void SaveEnsembleProgress(int completedRuns, const CalibrationSettings& s, const StudyInputs& inputs,
-                          EnsembleResults& r) {
-  Checkpoint c = EnsembleCheckpoint(completedRuns, s, inputs, r);
+void SaveEnsembleProgress(const EnsembleProgress& p, size_t run, const CalibrationSettings& s,
+                          const StudyInputs& inputs, EnsembleResults& r) {
+  Checkpoint c = EnsembleCheckpoint(p, s, inputs, r);
   {
     // The row of this run first: a checkpoint never counts a row that is not there.
-    File rows = OpenFileOrDie(kEnsembleCheckpointRowsFile, completedRuns == 1 ? "wb" : "ab");
+    File rows(std::fopen(kEnsembleCheckpointRowsFile, "r+b"));
+    if (!rows) rows = OpenFileOrDie(kEnsembleCheckpointRowsFile, "wb");
     const size_t width = static_cast<size_t>(r.runTable.columns());
-    std::fwrite(r.runTable[completedRuns - 1], sizeof(double), width, rows.get());
+    std::fseek(rows.get(), static_cast<long>(run * width * sizeof(double)), SEEK_SET);
+    std::fwrite(r.runTable[static_cast<std::ptrdiff_t>(run)], sizeof(double), width, rows.get());
     CloseFileOrDie(std::move(rows), kEnsembleCheckpointRowsFile);
   }
   WriteCheckpoint(kEnsembleCheckpointFile, c);
 }
 
-void SaveFinalRun(const CalibrationSettings& s, const StudyInputs& inputs, EnsembleResults& r) {
-  Checkpoint c = EnsembleCheckpoint(s.nruns, s, inputs, r);
+void SaveFinalRun(const EnsembleProgress& p, const CalibrationSettings& s, const StudyInputs& inputs,
+                  EnsembleResults& r) {
+  Checkpoint c = EnsembleCheckpoint(p, s, inputs, r);
   c.data.PutInt(1);
   c.data.PutDoubles(r.simulated[0], SeriesSize(s));
   WriteCheckpoint(kEnsembleCheckpointFile, c);

@@ -6,6 +6,7 @@
 // work however many runs are done.
 
 #include <string>
+#include <vector>
 
 #include "calibration_settings.h"
 #include "model_choice.h"
@@ -24,7 +25,8 @@ StudyInputs EnsembleStudyInputs(const CalibrationSettings& settings, const RunFi
                                 const std::string& controlPath, const ModelChoice& choice);
 
 struct EnsembleProgress {
-  int completedRuns = 0;
+  int completedRuns = 0;      // runs 1 to this one are made (or failed and left out)
+  std::vector<size_t> failed; // runs (0-based) that failed and were left out
   bool finalRunDone = false;  // the flows of the final run are in results.simulated
 };
 
@@ -35,12 +37,14 @@ struct EnsembleProgress {
 EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const CalibrationSettings& settings,
                                          StudyInputs& inputs, EnsembleResults& results);
 
-// After run `completedRuns` is folded: its row appended, the state saved.
-void SaveEnsembleProgress(int completedRuns, const CalibrationSettings& settings, const StudyInputs& inputs,
-                          EnsembleResults& results);
+// After run `run` (0-based) is folded or left out: its row of the run table
+// written, the state saved.
+void SaveEnsembleProgress(const EnsembleProgress& progress, size_t run, const CalibrationSettings& settings,
+                          const StudyInputs& inputs, EnsembleResults& results);
 
 // After the final run: its flows saved, so that a resumed study only writes the results.
-void SaveFinalRun(const CalibrationSettings& settings, const StudyInputs& inputs, EnsembleResults& results);
+void SaveFinalRun(const EnsembleProgress& progress, const CalibrationSettings& settings, const StudyInputs& inputs,
+                  EnsembleResults& results);
 
 // Removes the checkpoint and its rows after a complete run.
 void RemoveEnsembleProgress();

@@ -9,9 +9,11 @@
 #include "parallel.h"
 #include "run_files.h"
 #include "run_options.h"
+#include "run_settings.h"
 
 // The whole program after the library is bound and the run-control file
 // (`controlPath`) and the calibration settings read. Returns the exit
 // status; an MPI worker serves runs and returns when the coordinator is done.
 int RunEnsemble(CalibrationSettings& settings, const RunFiles& files, const std::string& controlPath,
-                const ModelEntryPoints& entries, const RunOptions& options, ParallelSession& session);
+                const ModelEntryPoints& entries, const RunOptions& options, const RunSettings& runSettings,
+                ParallelSession& session);

@@ -73,8 +73,8 @@ DoubleMatrix ParseObservedSeries(std::string_view text, const std::string& path,
   return observed;
 }
 
-DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nruns, int count,
-                          const char* what) {
+DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nruns, int count, const char* what,
+                          std::vector<int>* numbers) {
   // Read into a growing list and copied at the end, so that a run count far
   // beyond the file reports the first missing line instead of allocating.
   std::vector<double> read;
@@ -91,6 +91,7 @@ DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nr
     int number = 0;
     if (!ParseLeadingInt(fields[0], number))
       throw InputError(path, lineNo, "run " + std::to_string(run) + ": expected the set number");
+    if (numbers) numbers->push_back(number);
     if (static_cast<int>(fields.size()) < count + 1)
       throw InputError(path, lineNo,
                        "run " + std::to_string(run) + ": expected " + std::to_string(count) + " " +

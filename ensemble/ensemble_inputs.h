@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "arrays.h"
 
@@ -14,7 +15,8 @@ DoubleMatrix ParseObservedSeries(std::string_view text, const std::string& path,
 
 // The data lines of a per-run list: an integer, then at least `count`
 // comma-separated numbers. Row k - 1 of the result belongs to run k.
-// `what` names the values in messages ("multipliers", "objective values").
+// `what` names the values in messages ("multipliers", "objective values");
+// `numbers`, when given, receives the integer that begins each line.
 // Throws InputError for a line with too few values or a list with too few lines.
-DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nruns, int count,
-                          const char* what);
+DoubleMatrix ParseRunList(std::string_view text, const std::string& path, int nruns, int count, const char* what,
+                          std::vector<int>* numbers = nullptr);

@@ -17,17 +17,22 @@
 #include "objectives.h"
 #include "parallel.h"
 #include "run_control.h"
+#include "run_book.h"
 #include "run_options.h"
+#include "run_settings.h"
 #include "stop.h"
 
-static int RunProgram(const RunOptions& options, ParallelSession& session) {
+static int RunProgram(const RunOptions& options, const std::vector<std::string>& arguments,
+                      ParallelSession& session) {
+  if (!options.serveRuns.empty()) session.BecomePipeWorker(options.serveRuns);
   // Two programs in one working directory would write each other's files.
   std::unique_ptr<DirectoryLock> lock;
   if (!session.IsWorker()) lock = std::make_unique<DirectoryLock>("ensemble-runner");
   const std::string controlPath = options.arguments[0];
   RunControl control = ParseRunControl(ReadFileOrDie(controlPath), controlPath);
   const RunFiles& f = control.files;
-  std::vector<std::string> notCopied = {kLockFileName, kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile};
+  std::vector<std::string> notCopied = {kLockFileName, kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile,
+                                        kRunRecordFile, kFailedRunsFile};
   for (const std::string& name : {f.seriesOutputFile, f.statisticsOutputFile, f.boundsOutputFile,
                                   std::string(kEnsembleCheckpointFile)}) {
     notCopied.push_back(name);
@@ -41,7 +46,8 @@ static int RunProgram(const RunOptions& options, ParallelSession& session) {
   settings.nruns = control.nruns;
   ReadCalibrationSettings(settings, control.files);
   if (!ObjectiveOfKind(settings.objectiveKind)) FatalError("OBJECTIVE FUNCTION NOT DEFINED");
-  return RunEnsemble(settings, control.files, controlPath, entries, options, session);
+  return RunEnsemble(settings, control.files, controlPath, entries, options,
+                     RunSettingsFor(options, arguments, notCopied), session);
 }
 
 int main(int argc, char** argv) {
@@ -62,6 +68,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "ensemble-runner: %s\n%s", error.c_str(), UsageLine(ProgramKind::Ensemble).c_str());
     return session.End(1);
   }
-  int status = RunReportingFailures("ensemble-runner", "parameter set", [&] { return RunProgram(options, session); });
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  int status = RunReportingFailures("ensemble-runner", "parameter set",
+                                    [&] { return RunProgram(options, arguments, session); });
   return session.End(status);
 }

@@ -1,50 +1,61 @@
 // The MPI build: rank 0 coordinates, ranks 1 to N-1 make the runs, each in a
-// private copy of the working directory. Messages carry doubles: a job is
-// [index, values...], a result [index, values...]; a failure is the text
-// "index\nmessage"; a stop carries 1 when the workers must keep their folders.
+// private copy of the working directory (and with --isolate each in worker
+// processes of its own). Messages carry doubles: a job is [index, attempt,
+// time limit, values...], a result [index, seconds, values...]; a failure is
+// the text "index\nseconds\nfolder\nreason\nmodel output"; a cancel carries
+// the index of a run whose other copy finished first; a stop carries 1 when
+// the workers must keep their folders.
+//
+// A run that is overdue (longer than 1.5 times the median run) while a worker
+// is idle is started again there: the first result is kept, the other copy
+// is ended (with --isolate) or its result dropped. Retries go to any idle worker.
 
 #include "parallel.h"
 
 #include <mpi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 
 #if !defined(_WIN32)
 #include <unistd.h>
 #endif
 
-#include "file_handle.h"
+#include "attempts.h"
 #include "run_failure.h"
+#include "serial_dispatch.h"
 #include "stop.h"
+#include "worker_folders.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-enum Tag { kJobTag = 1, kResultTag = 2, kFailureTag = 3, kStopTag = 4 };
+enum Tag { kJobTag = 1, kResultTag = 2, kFailureTag = 3, kStopTag = 4, kCancelTag = 5 };
 
-// Waits for the next message, sleeping between probes so that a waiting rank
-// leaves the processor to the model runs.
-MPI_Status WaitForMessage(int source) {
-  MPI_Status status;
+using Clock = std::chrono::steady_clock;
+
+// Waits at most `seconds` for a message, sleeping between probes so that a
+// waiting rank leaves the processor to the model runs. False when none came.
+bool WaitForMessage(int source, MPI_Status& status, double seconds) {
+  const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
   int arrived = 0;
   while (true) {
     MPI_Iprobe(source, MPI_ANY_TAG, MPI_COMM_WORLD, &arrived, &status);
-    if (arrived) return status;
+    if (arrived) return true;
+    if (seconds >= 0 && Clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
 }
 
-void SendDoubles(int destination, int tag, size_t index, const std::vector<double>& values) {
-  std::vector<double> message;
-  message.reserve(values.size() + 1);
-  message.push_back(static_cast<double>(index));
-  message.insert(message.end(), values.begin(), values.end());
+void SendDoubles(int destination, int tag, const std::vector<double>& message) {
   MPI_Send(message.data(), static_cast<int>(message.size()), MPI_DOUBLE, destination, tag, MPI_COMM_WORLD);
 }
 
@@ -52,8 +63,7 @@ std::vector<double> ReceiveDoubles(const MPI_Status& status) {
   int count = 0;
   MPI_Get_count(&status, MPI_DOUBLE, &count);
   std::vector<double> message(static_cast<size_t>(count));
-  MPI_Recv(message.data(), count, MPI_DOUBLE, status.MPI_SOURCE, status.MPI_TAG, MPI_COMM_WORLD,
-           MPI_STATUS_IGNORE);
+  MPI_Recv(message.data(), count, MPI_DOUBLE, status.MPI_SOURCE, status.MPI_TAG, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
   return message;
 }
 
@@ -69,119 +79,227 @@ std::string WorkerDirectory(const std::string& root, int rank) {
   return (fs::path(root) / ("worker-" + std::to_string(rank))).string();
 }
 
-// Rank 0's side: hands out jobs in order to idle workers, keeps the results
-// that come early, and gives them back in run order.
+// Splits "a\nb\nc..." into its first `n` lines and the rest.
+std::vector<std::string> SplitLines(const std::string& text, size_t n) {
+  std::vector<std::string> parts;
+  size_t from = 0;
+  while (parts.size() < n) {
+    size_t end = text.find('\n', from);
+    if (end == std::string::npos) {
+      parts.push_back(text.substr(std::min(from, text.size())));
+      from = text.size();
+      continue;
+    }
+    parts.push_back(text.substr(from, end - from));
+    from = end + 1;
+  }
+  parts.push_back(text.substr(std::min(from, text.size())));
+  return parts;
+}
+
+// Rank 0's side: hands out jobs in order to idle workers, again when they
+// fail and retries are left, and twice when a run is overdue; keeps the
+// outcomes that come early and gives them back in run order.
 class MpiDispatcher : public RunDispatcher {
  public:
-  MpiDispatcher(const std::vector<RunJob>& jobs, size_t first, int size, std::string root, bool& released)
-      : jobs_(jobs), next_(first), root_(std::move(root)), released_(released) {
-    for (int rank = 1; rank < size; ++rank) idle_.push_back(rank);
+  MpiDispatcher(const std::vector<RunJob>& jobs, size_t first, int size, std::string root, const RunPolicy& policy,
+                bool& released)
+      : jobs_(jobs), next_(first), root_(std::move(root)), policy_(policy), limit_(policy), released_(released) {
+    for (int rank = size - 1; rank >= 1; --rank) idle_.push_back(rank);
     workers_ = size - 1;
   }
 
   ~MpiDispatcher() override {
-    while (outstanding_ > 0) Receive();
+    while (!running_.empty()) Receive(-1);
     double keep = failed_ ? 1.0 : 0.0;
     for (int rank = 1; rank <= workers_; ++rank) MPI_Send(&keep, 1, MPI_DOUBLE, rank, kStopTag, MPI_COMM_WORLD);
     released_ = true;
   }
 
-  RunResult Result(size_t index) override {
-    while (!results_.count(index) && !failures_.count(index)) {
+  RunOutcome Outcome(size_t index) override {
+    while (!done_.count(index)) {
       HandOut();
-      Receive();
+      Receive(0.05);  // now and then, to see whether a run is overdue
     }
-    auto failure = failures_.find(index);
-    if (failure != failures_.end()) {
-      failed_ = true;
-      // The text is the harness's reason, then what the model printed during the run.
-      const std::string& text = failure->second.second;
-      size_t newline = text.find('\n');
-      throw RunFailure(static_cast<int>(index) + 1, JobText(jobs_[index]), text.substr(0, newline),
-                       WorkerDirectory(root_, failure->second.first), nullptr,
-                       newline == std::string::npos ? "" : text.substr(newline + 1));
-    }
-    RunResult result = std::move(results_[index]);
-    results_.erase(index);
-    return result;
+    RunOutcome outcome = std::move(done_[index]);
+    done_.erase(index);
+    if (!outcome.ok() && !policy_.skipFailed) failed_ = true;
+    return outcome;
   }
 
  private:
+  struct Copy {
+    size_t index;
+    Clock::time_point start;
+  };
+  struct Pending {  // a run not yet done: its attempts so far
+    RunOutcome outcome;
+    int copies = 0;
+    bool duplicated = false;
+  };
+
+  void Send(int rank, size_t index, int attempt) {
+    std::vector<double> message = {static_cast<double>(index), static_cast<double>(attempt), limit_.Seconds()};
+    message.insert(message.end(), jobs_[index].begin(), jobs_[index].end());
+    SendDoubles(rank, kJobTag, message);
+    running_[rank] = Copy{index, Clock::now()};
+    Pending& pending = pending_[index];
+    if (pending.outcome.startedUtc.empty()) pending.outcome.startedUtc = UtcNow();
+    ++pending.copies;
+  }
+
+  // The run that has been running longest past 1.5 times the median, with one copy only.
+  bool Overdue(size_t& index) const {
+    if (times_.size() < 3) return false;
+    std::vector<double> sorted = times_;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
+    const double limit = 1.5 * sorted[sorted.size() / 2];
+    double longest = 0;
+    for (const auto& [rank, copy] : running_) {
+      const Pending& pending = pending_.at(copy.index);
+      const double elapsed = std::chrono::duration<double>(Clock::now() - copy.start).count();
+      if (pending.copies == 1 && !pending.duplicated && elapsed > limit && elapsed > longest) {
+        longest = elapsed;
+        index = copy.index;
+      }
+    }
+    return longest > 0;
+  }
+
   void HandOut() {
-    while (!idle_.empty() && next_ < jobs_.size() && !failed_) {
-      SendDoubles(idle_.back(), kJobTag, next_, jobs_[next_]);
+    while (!idle_.empty() && !stopping_) {
+      const int rank = idle_.back();
+      size_t index = 0;
+      if (!retries_.empty()) {
+        index = retries_.front();
+        retries_.pop_front();
+        Send(rank, index, pending_[index].outcome.attempts + 1);
+      } else if (next_ < jobs_.size()) {
+        Send(rank, next_, 1);
+        ++next_;
+      } else if (Overdue(index)) {
+        pending_[index].duplicated = true;
+        Send(rank, index, pending_[index].outcome.attempts + 1);
+      } else {
+        return;
+      }
       idle_.pop_back();
-      ++next_;
-      ++outstanding_;
     }
   }
 
-  void Receive() {
-    MPI_Status status = WaitForMessage(MPI_ANY_SOURCE);
+  void Finish(size_t index, RunOutcome outcome) {
+    done_[index] = std::move(outcome);
+    pending_.erase(index);
+    // The other copy of a run done is ended (an isolated worker) or its result dropped.
+    for (const auto& [rank, copy] : running_)
+      if (copy.index == index) {
+        double cancel = static_cast<double>(index);
+        MPI_Send(&cancel, 1, MPI_DOUBLE, rank, kCancelTag, MPI_COMM_WORLD);
+      }
+  }
+
+  void Receive(double seconds) {
+    MPI_Status status;
+    if (!WaitForMessage(MPI_ANY_SOURCE, status, seconds)) return;
+    const int rank = status.MPI_SOURCE;
+    const size_t index = running_.at(rank).index;
+    running_.erase(rank);
+    idle_.push_back(rank);
+    AttemptResult attempt;
+    attempt.worker = "worker-" + std::to_string(rank);
     if (status.MPI_TAG == kResultTag) {
       std::vector<double> message = ReceiveDoubles(status);
-      results_[static_cast<size_t>(message[0])] = RunResult(message.begin() + 1, message.end());
+      attempt.ok = true;
+      attempt.seconds = message[1];
+      attempt.values.assign(message.begin() + 2, message.end());
     } else {
-      std::string text = ReceiveText(status);
-      size_t newline = text.find('\n');
-      failures_[std::stoul(text.substr(0, newline))] = {status.MPI_SOURCE, text.substr(newline + 1)};
-      failed_ = true;  // no further job is handed out
+      const std::vector<std::string> parts = SplitLines(ReceiveText(status), 4);
+      attempt.seconds = std::atof(parts[1].c_str());
+      attempt.folder = parts[2];
+      attempt.reason = parts[3];
+      attempt.modelOutput = parts[4];
     }
-    idle_.push_back(status.MPI_SOURCE);
-    --outstanding_;
+    auto pending = pending_.find(index);
+    if (pending == pending_.end()) return;  // the other copy finished first
+    Pending& p = pending->second;
+    --p.copies;
+    if (attempt.ok) {
+      times_.push_back(attempt.seconds);
+      limit_.Record(attempt.seconds);
+    } else if (p.copies > 0) {
+      return;  // the other copy may still succeed
+    }
+    p.outcome.attempts += 1;
+    p.outcome.seconds += attempt.seconds;
+    p.outcome.last = std::move(attempt);
+    if (p.outcome.ok() || p.outcome.attempts > policy_.retries) {
+      if (!p.outcome.ok() && !policy_.skipFailed) stopping_ = true;  // no further job is handed out
+      Finish(index, std::move(p.outcome));
+    } else {
+      p.duplicated = false;
+      retries_.push_back(index);
+    }
   }
 
   const std::vector<RunJob>& jobs_;
   size_t next_;
   std::string root_;
+  RunPolicy policy_;
+  TimeLimit limit_;
   bool& released_;
   int workers_ = 0;
-  int outstanding_ = 0;
-  bool failed_ = false;
+  bool failed_ = false, stopping_ = false;
   std::vector<int> idle_;
-  std::map<size_t, RunResult> results_;
-  std::map<size_t, std::pair<int, std::string>> failures_;
+  std::map<int, Copy> running_;
+  std::map<size_t, Pending> pending_;
+  std::map<size_t, RunOutcome> done_;
+  std::deque<size_t> retries_;
+  std::vector<double> times_;
 };
 
-// What the worker's log holds from `offset` on.
-std::string LogSince(long offset) {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  std::string text;
-  if (offset < 0) return text;
-  File log(std::fopen("worker.log", "rb"));
-  if (!log || std::fseek(log.get(), offset, SEEK_SET) != 0) return text;
-  char chunk[4096];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, log.get())) > 0) text.append(chunk, got);
-  return text;
-}
-
-// A worker's side: makes the runs it is sent until it is told to stop. A run
-// that fails is answered with its message. Returns whether it must keep its folder.
-bool ServeJobs(const RunFunction& run) {
+// A worker's side: makes the runs it is sent until it is told to stop.
+// Returns whether it must keep its folder.
+bool ServeJobs(const RunFunction& run, const RunSettings& settings, int rank, const std::string& directory) {
+  std::unique_ptr<AttemptMaker> attempts =
+      MakeAttempts(settings, run, "worker-" + std::to_string(rank) + "-process");
   while (true) {
-    MPI_Status status = WaitForMessage(0);
+    MPI_Status status;
+    WaitForMessage(0, status, -1);
     if (status.MPI_TAG == kStopTag) {
       std::vector<double> keep = ReceiveDoubles(status);
       return !keep.empty() && keep[0] != 0.0;
     }
     std::vector<double> message = ReceiveDoubles(status);
-    size_t index = static_cast<size_t>(message[0]);
-    std::string failure;
-    // The worker's output goes to its log: what the model prints during a run
-    // that fails is sent with the failure.
+    if (status.MPI_TAG == kCancelTag) continue;  // the run ended before the cancel came
+    const size_t index = static_cast<size_t>(message[0]);
+    const int attempt = static_cast<int>(message[1]);
+    // The coordinator cancels a run whose other copy finished first.
+    auto cancelled = [index] {
+      int arrived = 0;
+      MPI_Status probe;
+      MPI_Iprobe(0, kCancelTag, MPI_COMM_WORLD, &arrived, &probe);
+      if (!arrived) return false;
+      std::vector<double> cancel = ReceiveDoubles(probe);
+      return !cancel.empty() && static_cast<size_t>(cancel[0]) == index;
+    };
+    AttemptResult result =
+        attempts->Attempt(index, RunJob(message.begin() + 3, message.end()), attempt, message[2], cancelled);
     std::fflush(stdout);
-    std::fflush(stderr);
-    const long logStart = std::ftell(stdout);
-    try {
-      SendDoubles(0, kResultTag, index, run(RunJob(message.begin() + 1, message.end())));
-      std::fflush(stdout);
+    if (result.ok) {
+      std::vector<double> reply = {static_cast<double>(index), result.seconds};
+      reply.insert(reply.end(), result.values.begin(), result.values.end());
+      SendDoubles(0, kResultTag, reply);
       continue;
-    } catch (...) {
-      failure = CurrentErrorMessage() + "\n" + LogSince(logStart);
     }
-    std::string text = std::to_string(index) + "\n" + failure;
+    // An in-process run failed in this folder, which goes on serving: with
+    // runs left out or tried again, a copy of it is kept for inspection.
+    std::string folder = result.folder;
+    if (folder.empty())
+      folder = settings.policy.skipFailed || settings.policy.retries > 0
+                   ? CopyFailedFolder(directory, settings.isolation.root, index + 1, attempt)
+                   : directory;
+    std::string text = std::to_string(index) + "\n" + std::to_string(result.seconds) + "\n" + folder + "\n" +
+                       result.reason + "\n" + result.modelOutput;
     MPI_Send(text.data(), static_cast<int>(text.size()), MPI_CHAR, 0, kFailureTag, MPI_COMM_WORLD);
   }
 }
@@ -189,31 +307,26 @@ bool ServeJobs(const RunFunction& run) {
 }  // namespace
 
 ParallelSession::ParallelSession(int& argc, char**& argv) {
+  // An isolated worker process is no rank of the job, whatever its environment says.
+  if (IsPipeWorkerCall(argc, argv)) return;
   MPI_Init(&argc, &argv);
+  mpi_ = true;
   MPI_Comm_rank(MPI_COMM_WORLD, &rank_);
   MPI_Comm_size(MPI_COMM_WORLD, &size_);
 }
 
 ParallelSession::~ParallelSession() {
+  if (!mpi_) return;
   if (size_ > 1 && !finished_) MPI_Barrier(MPI_COMM_WORLD);
   MPI_Finalize();
 }
 
 void ParallelSession::EnterWorkerDirectory(const std::string& root, const std::vector<std::string>& excluded) {
+  if (pipeWorker_) return;
   workerRoot_ = fs::absolute(root).string();
-  if (!IsWorker()) return;
-  const fs::path here = fs::current_path();
+  if (rank_ == 0) return;
   workerDirectory_ = WorkerDirectory(workerRoot_, rank_);
-  fs::remove_all(workerDirectory_);
-  fs::create_directories(workerDirectory_);
-  for (const fs::directory_entry& entry : fs::directory_iterator(here)) {
-    const std::string name = entry.path().filename().string();
-    bool skip = false;
-    for (const std::string& e : excluded) skip = skip || name == fs::path(e).filename().string();
-    if (skip || fs::equivalent(entry.path(), workerRoot_)) continue;
-    fs::copy(entry.path(), fs::path(workerDirectory_) / name,
-             fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-  }
+  CopyWorkingDirectory(fs::current_path().string(), workerDirectory_, excluded, workerRoot_);
   fs::current_path(workerDirectory_);
   // What a worker prints would break the coordinator's output: it goes to the worker's log.
   if (!std::freopen("worker.log", "w", stdout))
@@ -226,13 +339,14 @@ void ParallelSession::EnterWorkerDirectory(const std::string& root, const std::v
 }
 
 std::unique_ptr<RunDispatcher> ParallelSession::MakeDispatcher(const std::vector<RunJob>& jobs, RunFunction run,
-                                                               size_t first) {
-  if (size_ == 1) return MakeSerialDispatcher(jobs, std::move(run));
-  return std::make_unique<MpiDispatcher>(jobs, first, size_, workerRoot_, workersReleased_);
+                                                               size_t first, const RunSettings& settings) {
+  if (size_ == 1) return MakeSerialDispatcher(jobs, MakeAttempts(settings, std::move(run), "process"), settings.policy);
+  return std::make_unique<MpiDispatcher>(jobs, first, size_, workerRoot_, settings.policy, workersReleased_);
 }
 
-int ParallelSession::ServeRuns(const RunFunction& run) {
-  bool keep = ServeJobs(run);
+int ParallelSession::ServeRuns(const RunFunction& run, const RunSettings& settings) {
+  if (pipeWorker_) return ServePipe(streams_, run);
+  bool keep = ServeJobs(run, settings, rank_, workerDirectory_);
   std::fflush(stdout);
   if (!keep) {
     fs::current_path(workerRoot_);
@@ -253,13 +367,14 @@ void ParallelSession::Finish() {
 }
 
 int ParallelSession::End(int status) {
-  if (status == 0 || size_ == 1) return status;
+  if (status == 0 || size_ == 1 || pipeWorker_) return status;
   if (IsWorker() && !finished_) {
     // This worker could not get ready: it answers every run with that, so
     // that the coordinator names the failure, and keeps its folder.
+    RunSettings settings;
     ServeRuns([](const RunJob&) -> RunResult {
       throw std::runtime_error("the worker could not start; see its worker.log");
-    });
+    }, settings);
     return status;
   }
   if (!IsWorker() && !workersReleased_) {

@@ -1,6 +1,9 @@
 #include "run_options.h"
 
+#include <cmath>
 #include <filesystem>
+
+#include "text.h"
 
 #include "version.h"
 
@@ -10,21 +13,62 @@ struct OptionSpec {
   const char* name;
   const char* value;  // the value's name in the help, nullptr for a flag
   int programs;       // ProgramKind bits
-  const char* help;
-  void (*set)(RunOptions& options, const std::string& value);
+  const char* help;   // nullptr: an option of the program's own workers, not shown
+  // Takes the value; returns what is wrong with it, or "".
+  std::string (*set)(RunOptions& options, const std::string& value);
 };
 
 constexpr int kBoth = static_cast<int>(ProgramKind::Ensemble) | static_cast<int>(ProgramKind::Oat);
 
+std::string SetWholeNumber(const std::string& value, int& to, const char* what) {
+  int n = 0;
+  size_t used = 0;
+  if (!ParseLeadingInt(value, n, &used) || used != value.size() || n < 0) return std::string("needs ") + what;
+  to = n;
+  return "";
+}
+
+std::string SetTimeout(RunOptions& o, const std::string& v) {
+  o.isolate = true;  // only a run in a process of its own can be ended
+  if (v == "auto") {
+    o.autoRunTimeout = true;
+    return "";
+  }
+  double seconds = 0;
+  size_t used = 0;
+  if (!ParseRealPrefix(v, seconds, &used) || used != v.size() || !(seconds > 0) || !std::isfinite(seconds))
+    return "needs a number of seconds above 0, or auto";
+  o.runTimeout = seconds;
+  return "";
+}
+
 const OptionSpec kOptions[] = {
     {"--resume", nullptr, kBoth, "continue a study after the last run its checkpoint holds",
-     [](RunOptions& o, const std::string&) { o.resume = true; }},
-    {"--worker-root", "DIR", kBoth, "where parallel workers get their private folders",
-     [](RunOptions& o, const std::string& v) { o.workerRoot = v; }},
+     [](RunOptions& o, const std::string&) { o.resume = true; return std::string(); }},
+    {"--worker-root", "DIR", kBoth, "where workers get their private folders",
+     [](RunOptions& o, const std::string& v) { o.workerRoot = v; return std::string(); }},
+    {"--isolate", nullptr, kBoth, "make every run in a worker process of its own (a crash ends that run only)",
+     [](RunOptions& o, const std::string&) { o.isolate = true; return std::string(); }},
+    {"--run-timeout", "SECONDS", kBoth, "end a run that takes longer (auto: 10 x the median of the first 10 runs)",
+     SetTimeout},
+    {"--retries", "N", kBoth, "try a failed run N more times before it counts as failed",
+     [](RunOptions& o, const std::string& v) { return SetWholeNumber(v, o.retries, "a whole number from 0"); }},
+    {"--on-failure", "stop|skip", kBoth, "stop at a failed run (the default), or leave it out and go on",
+     [](RunOptions& o, const std::string& v) {
+       if (v != "stop" && v != "skip") return std::string("needs stop or skip");
+       o.skipFailed = v == "skip";
+       return std::string();
+     }},
+    {"--retry-failed", nullptr, kBoth, "with --resume: make the runs that failed before again",
+     [](RunOptions& o, const std::string&) { o.retryFailed = true; return std::string(); }},
+    {"--progress", nullptr, kBoth, "a progress line on standard error every 30 s",
+     [](RunOptions& o, const std::string&) { o.progress = true; return std::string(); }},
+    {"--serve-runs", "FOLDER", kBoth, nullptr,
+     [](RunOptions& o, const std::string& v) { o.serveRuns = v; return std::string(); }},
     {"--help", nullptr, kBoth, "print this help and exit (also -h)",
-     [](RunOptions& o, const std::string&) { o.help = true; }},
+     [](RunOptions& o, const std::string&) { o.help = true; return std::string(); }},
     {"--version", nullptr, kBoth, "print the version and exit",
-     [](RunOptions& o, const std::string&) { o.version = true; }},
+     [](RunOptions& o, const std::string&) { o.version = true; return std::string(); }},
 };
 
 const char* ProgramName(ProgramKind program) {
@@ -58,23 +102,27 @@ bool ParseRunOptions(int argc, char** argv, ProgramKind program, RunOptions& opt
       }
       value = argv[++i];
     }
-    spec->set(options, value);
+    const std::string problem = spec->set(options, value);
+    if (!problem.empty()) {
+      error = a + " " + problem + ", found " + QuoteToken(value);
+      return false;
+    }
+  }
+  if (options.retryFailed && !options.resume) {
+    error = "--retry-failed goes with --resume";
+    return false;
   }
   return true;
 }
 
 std::string UsageLine(ProgramKind program) {
-  std::string line = std::string("usage: ") + ProgramName(program);
-  for (const OptionSpec& s : kOptions) {
-    if (!Takes(s, program) || std::string(s.name) == "--help" || std::string(s.name) == "--version") continue;
-    line += std::string(" [") + s.name + (s.value ? std::string(" ") + s.value : "") + "]";
-  }
-  if (program == ProgramKind::Ensemble) line += " RUN_CONTROL_FILE";
-  return line + "\n";
+  return std::string("usage: ") + ProgramName(program) + " [OPTIONS]" +
+         (program == ProgramKind::Ensemble ? " RUN_CONTROL_FILE" : "") + " (--help lists the options)\n";
 }
 
 std::string HelpText(ProgramKind program) {
-  std::string text = UsageLine(program);
+  std::string text = std::string("usage: ") + ProgramName(program) + " [OPTIONS]" +
+                     (program == ProgramKind::Ensemble ? " RUN_CONTROL_FILE" : "") + "\n";
   text += program == ProgramKind::Ensemble
               ? "Runs the model once per calibrated parameter set, keeps the lowest, highest and average flow per\n"
                 "station and time step, re-runs the set of middle rank and writes the series, bounds and\n"
@@ -83,7 +131,7 @@ std::string HelpText(ProgramKind program) {
                 "working directory and writes OAT.txt, parameter.in, SensAnalysis.txt and SArunOutput.txt.\n";
   text += "options:\n";
   for (const OptionSpec& s : kOptions) {
-    if (!Takes(s, program)) continue;
+    if (!Takes(s, program) || !s.help) continue;
     std::string left = std::string("  ") + s.name + (s.value ? std::string(" ") + s.value : "");
     if (left.size() < 24) left.append(24 - left.size(), ' ');
     text += left + s.help + "\n";

@@ -12,7 +12,15 @@ struct RunOptions {
   bool help = false;          // -h, --help
   bool version = false;       // --version
   bool resume = false;        // --resume: continue after the last run of the checkpoint
-  std::string workerRoot;     // --worker-root DIR: where parallel workers get their folders
+  std::string workerRoot;     // --worker-root DIR: where workers get their folders
+  bool isolate = false;       // --isolate: every run in a worker process of its own
+  double runTimeout = 0;      // --run-timeout SECONDS (0: none)
+  bool autoRunTimeout = false;  // --run-timeout auto
+  int retries = 0;            // --retries N
+  bool skipFailed = false;    // --on-failure skip
+  bool progress = false;      // --progress
+  bool retryFailed = false;   // --retry-failed
+  std::string serveRuns;      // --serve-runs FOLDER: this process is an isolated worker
   std::vector<std::string> arguments;  // what is not an option, in order
 };
 

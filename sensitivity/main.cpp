@@ -13,13 +13,17 @@
 #include "oat_checkpoint.h"
 #include "oat_runs.h"
 #include "parallel.h"
+#include "run_book.h"
 #include "run_options.h"
+#include "run_settings.h"
 
-static int RunProgram(const RunOptions& options, ParallelSession& session) {
+static int RunProgram(const RunOptions& options, const std::vector<std::string>& arguments,
+                      ParallelSession& session) {
+  if (!options.serveRuns.empty()) session.BecomePipeWorker(options.serveRuns);
   // Two programs in one working directory would write each other's files.
   std::unique_ptr<DirectoryLock> lock;
   if (!session.IsWorker()) lock = std::make_unique<DirectoryLock>("oat-sensitivity");
-  std::vector<std::string> notCopied = {kLockFileName};
+  std::vector<std::string> notCopied = {kLockFileName, kRunRecordFile, kFailedRunsFile, kOatCheckpointRowsFile};
   for (const std::string name : {"SensAnalysis.txt", "SArunOutput.txt", kOatCheckpointFile}) {
     notCopied.push_back(name);
     notCopied.push_back(name + ".tmp");
@@ -28,7 +32,7 @@ static int RunProgram(const RunOptions& options, ParallelSession& session) {
   ModelLibrary library;
   ModelEntryPoints entries;
   if (!BindModelLibrary(library, entries)) return 1;
-  return OatRunDriver(entries, options, session);
+  return OatRunDriver(entries, options, RunSettingsFor(options, arguments, notCopied), session);
 }
 
 int main(int argc, char** argv) {
@@ -47,6 +51,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "oat-sensitivity: %s\n%s", error.c_str(), UsageLine(ProgramKind::Oat).c_str());
     return session.End(1);
   }
-  int status = RunReportingFailures("oat-sensitivity", "OAT row", [&] { return RunProgram(options, session); });
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  int status = RunReportingFailures("oat-sensitivity", "OAT row", [&] { return RunProgram(options, arguments, session); });
   return session.End(status);
 }

@@ -41,8 +41,9 @@ RunStatistics StationFlowStats(const std::vector<double>& values) {
 
 void AccumulateRun(std::vector<SensitivityAccumulator>& acc, int k, int whichParam, const RunStatistics& s) {
   SensitivityAccumulator& a = acc[static_cast<size_t>(k % kParameterCount)];
-  if (k < kParameterCount) {
-    a.whichParam = whichParam;
+  a.whichParam = whichParam;
+  if (!a.started) {
+    a.started = true;
   } else {
     a.sumMaxChange += std::fabs(a.prevMax - s.max_mod);
     a.sumMeanChange += std::fabs(a.prevMean - s.mean_mod);

@@ -16,6 +16,7 @@ struct Moments {
 
 struct SensitivityAccumulator {
   int whichParam = 0;
+  bool started = false;  // a run of this parameter gave the starting figures
   double prevMax = 0, prevMean = 0, prevStddev = 0;
   double sumMaxChange = 0, sumMeanChange = 0, sumStddevChange = 0;
 };
@@ -27,7 +28,8 @@ Moments SeriesMoments(int n, const float* x);
 // missing enter the maximum (which starts at 0), the mean and the deviation.
 RunStatistics StationFlowStats(const std::vector<double>& values);
 
-// Folds run k (0-based) into the accumulators: the first block of 20 runs
-// sets the starting figures, later runs add the absolute changes.
+// Folds run k (0-based) into the accumulators: the first run of each
+// parameter (in the first block of 20 unless it failed) sets the starting
+// figures, later runs add the absolute changes.
 void AccumulateRun(std::vector<SensitivityAccumulator>& accumulators, int k, int whichParam,
                    const RunStatistics& stats);

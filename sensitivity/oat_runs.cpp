@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "checked_files.h"
@@ -13,6 +14,7 @@
 #include "model_run.h"
 #include "number_format.h"
 #include "oat_checkpoint.h"
+#include "figure_runs.h"
 #include "oat_design.h"
 #include "streamflow.h"
 #include "subbasin_count.h"
@@ -121,68 +123,77 @@ struct OatResultFiles {
   PendingFile summary;  // SArunOutput.txt
 };
 
-OatResultFiles CreateOatResultFiles(const std::string& rowsSoFar) {
-  OatResultFiles files{
-      CreatePendingOrBanner("SensAnalysis.txt", "Error opening Sensitivity Analysis Output file \n"),
-      CreatePendingOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n")};
-  files.sens.Write("whichParam, OAT Parameter Value, max_mod, mean_mod, stddev \n");
-  files.sens.Write(rowsSoFar);
-  files.summary.Write("whichParam, max_mod, mean_mod, stddev \n");
-  return files;
+OatResultFiles CreateOatResultFiles() {
+  return OatResultFiles{CreatePendingOrBanner("SensAnalysis.txt", "Error opening Sensitivity Analysis Output file \n"),
+                        CreatePendingOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n")};
 }
 
-// Runs k = completed to 399 in order: each row written to SensAnalysis.txt,
-// folded into the accumulators and checkpointed.
-void RunAndFoldOat(const OatInputs& in, int completed, const StudyInputs& inputs, RunDispatcher& dispatcher,
-                   PendingFile& sens, std::vector<SensitivityAccumulator>& accumulators, std::string& written) {
-  for (int k = completed; k < kOatRunCount; ++k) {
-    const OatRow& row = in.rows[static_cast<size_t>(k)];
-    RunResult figures = dispatcher.Result(static_cast<size_t>(k));
-    RunStatistics stats{figures[0], figures[1], figures[2], static_cast<int>(figures[3])};
-    if (stats.kept == 0) std::fprintf(stderr, "warning: run %d kept no station value; its figures are 0\n", k + 1);
-    std::string line = FormatString("%d,%.4f,%.3f,%.3f,%.3f\n", row.whichParam, static_cast<double>(row.oatValue),
-                                    stats.max_mod, stats.mean_mod, stats.stddev);
-    sens.Write(line);
-    written += line;
-    std::fprintf(stderr, "OAT model runs successfully completed -----------> %d \n", k + 1);
-    AccumulateRun(accumulators, k, row.whichParam, stats);
-    SaveOatProgress(k + 1, inputs, accumulators, written);
+RunStatistics StatisticsOf(const RunResult& figures) {
+  if (figures.size() < 4) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return RunStatistics{nan, nan, nan, 0};
+  }
+  return RunStatistics{figures[0], figures[1], figures[2], static_cast<int>(figures[3])};
+}
+
+// "SensAnalysis.txt": a row per run, NaN for a run that failed and was left out.
+void WriteRunFigures(PendingFile& sens, const std::vector<OatRow>& rows, const FigureProgress& progress) {
+  sens.Write("whichParam, OAT Parameter Value, max_mod, mean_mod, stddev \n");
+  for (size_t k = 0; k < rows.size(); ++k) {
+    const RunStatistics stats = StatisticsOf(progress.figures[k]);
+    sens.Write(FormatString("%d,%.4f,%.3f,%.3f,%.3f\n", rows[k].whichParam, static_cast<double>(rows[k].oatValue),
+                            stats.max_mod, stats.mean_mod, stats.stddev));
   }
 }
 
-void WriteSensitivitySummary(PendingFile& summary, const std::vector<SensitivityAccumulator>& accumulators) {
+// "SArunOutput.txt": per parameter the summed absolute changes between its
+// consecutive runs, over the runs that succeeded, divided by the number of runs.
+void WriteSensitivitySummary(PendingFile& summary, const std::vector<OatRow>& rows, const FigureProgress& progress) {
+  std::vector<SensitivityAccumulator> accumulators(kParameterCount);
+  for (size_t k = 0; k < rows.size(); ++k)
+    if (!progress.figures[k].empty())
+      AccumulateRun(accumulators, static_cast<int>(k), rows[k].whichParam, StatisticsOf(progress.figures[k]));
+  summary.Write("whichParam, max_mod, mean_mod, stddev \n");
   const double perRun = 1.0 / kOatRunCount;
-  for (const SensitivityAccumulator& a : accumulators)
-    summary.Write(FormatString("%d,%.3f,%.3f,%.3f\n", a.whichParam, a.sumMaxChange * perRun,
+  for (size_t p = 0; p < accumulators.size(); ++p) {
+    const SensitivityAccumulator& a = accumulators[p];
+    summary.Write(FormatString("%d,%.3f,%.3f,%.3f\n", rows[p].whichParam, a.sumMaxChange * perRun,
                                a.sumMeanChange * perRun, a.sumStddevChange * perRun));
+  }
 }
 
-}  // namespace
-
-int OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, ParallelSession& session) {
-  GenerateOatDatasets();
-  const OatInputs in = ReadOatInputs();
-  RunFunction run = OatRun(in, entries);
-  if (session.IsWorker()) return session.ServeRuns(run);
-
-  StudyInputs inputs = OatStudyInputs(ReadModelChoiceFile(RunFiles{}));
-  std::vector<SensitivityAccumulator> accumulators(kParameterCount);
-  std::string written;  // the SensAnalysis.txt rows so far, kept for the checkpoint
-  const int completed = RestoreOatProgress(options, inputs, accumulators, written);
-  run = WatchingLocalRuns(std::move(run), inputs);
-  const std::vector<RunJob> jobs = OatJobs(in.rows);
-  std::unique_ptr<RunDispatcher> dispatcher = session.MakeDispatcher(jobs, run, static_cast<size_t>(completed));
-  OatResultFiles results = CreateOatResultFiles(written);
-  RunAndFoldOat(in, completed, inputs, *dispatcher, results.sens, accumulators, written);
-  dispatcher.reset();  // the workers are done
-  WriteSensitivitySummary(results.summary, accumulators);
+void InstallResults(OatResultFiles& results) {
   // Both files complete before the checkpoint goes: a failed write can be resumed.
   for (PendingFile* file : {&results.sens, &results.summary})
     if (int cause = file->Close())
       FatalError("Can not write file: " + file->path() + " (" + std::strerror(cause) + ")\n");
   InstallOrDie(results.sens);
   InstallOrDie(results.summary);
-  std::remove(kOatCheckpointFile);
+}
+
+}  // namespace
+
+int OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, const RunSettings& settings,
+                 ParallelSession& session) {
+  GenerateOatDatasets();
+  const OatInputs in = ReadOatInputs();
+  RunFunction run = OatRun(in, entries);
+  if (session.IsWorker()) return session.ServeRuns(run, settings);
+
+  StudyInputs inputs = OatStudyInputs(ReadModelChoiceFile(RunFiles{}));
+  FigureProgress progress = RestoreOatProgress(options, inputs, in.rows.size());
+  OatResultFiles results = CreateOatResultFiles();
+  FigureStudy study{"OAT row", OatJobs(in.rows)};
+  MakeFigureRuns(study, run, options, settings, session, inputs, progress, [](size_t k, const RunOutcome& outcome) {
+    if (!outcome.ok()) return;
+    if (outcome.last.values.size() >= 4 && outcome.last.values[3] == 0)
+      std::fprintf(stderr, "warning: run %zu kept no station value; its figures are 0\n", k + 1);
+    std::fprintf(stderr, "OAT model runs successfully completed -----------> %zu \n", k + 1);
+  });
+  WriteRunFigures(results.sens, in.rows, progress);
+  WriteSensitivitySummary(results.summary, in.rows, progress);
+  InstallResults(results);
+  RemoveOatProgress();
   session.Finish();
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "oat_figures.h"
 #include "parallel.h"
 #include "run_options.h"
+#include "run_settings.h"
 
 struct OatRow {
   int whichParam = 0;
@@ -33,4 +34,5 @@ ModelChoice WriteOatModelFiles(int whichParam, float oatValue);
 
 // Everything of oat-sensitivity after the library is bound. Returns the exit
 // status; an MPI worker serves runs and returns when the coordinator is done.
-int OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, ParallelSession& session);
+int OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, const RunSettings& settings,
+                 ParallelSession& session);

@@ -210,7 +210,7 @@ TEST(EnsembleIntegrity, HelpAndVersionPrintAndEndWithStatusZero) {
   for (const char* flag : {"--help", "-h"}) {
     Outcome o = f.Run(flag);
     EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.out.rfind("usage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n", 0), 0u);
+    EXPECT_EQ(o.out.rfind("usage: ensemble-runner [OPTIONS] RUN_CONTROL_FILE\n", 0), 0u);
     EXPECT_NE(o.out.find("\n  --resume "), std::string::npos);
   }
   Outcome v = f.Run("--version");

@@ -146,7 +146,7 @@ TEST(EnsembleRunner, UsageErrorsStopBeforeTheLibraryIsBound) {
     EXPECT_EQ(o.status, 1) << arguments;
     EXPECT_EQ(o.out, "") << arguments;
     EXPECT_EQ(o.err, std::string("ensemble-runner: ") + problem +
-                         "\nusage: ensemble-runner [--resume] [--worker-root DIR] RUN_CONTROL_FILE\n")
+                         "\nusage: ensemble-runner [OPTIONS] RUN_CONTROL_FILE (--help lists the options)\n")
         << arguments;
   }
 }
