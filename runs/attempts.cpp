@@ -51,10 +51,9 @@ class Isolated : public AttemptMaker {
   ~Isolated() override {
     // A worker that served well ends when its input closes; its folder goes.
     if (child_.Running()) child_.Wait();
-    if (!folder_.empty()) {
-      std::error_code ignored;
-      fs::remove_all(folder_, ignored);
-    }
+    std::error_code ignored;
+    if (!folder_.empty()) fs::remove_all(folder_, ignored);
+    fs::remove(settings_.root, ignored);  // only when no failed run's folder is kept there
   }
 
   AttemptResult Attempt(size_t index, const RunJob& job, int attempt, double timeLimit,

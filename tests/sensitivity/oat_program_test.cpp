@@ -203,6 +203,28 @@ TEST(OatSensitivity, ArgumentsAndAStationBeyondTheSubbasinsAreRefused) {
             "holds one flow column each)\n");
 }
 
+// With --on-failure skip a failed run's row holds NaN and its parameter's
+// sensitivity is summed over the runs that succeeded.
+TEST(OatSensitivity, AFailedRunLeftOutIsANanRowAndLeavesTheSensitivityOfTheOthers) {
+  OatFixture whole;
+  ASSERT_EQ(whole.Run().status, 0);
+  OatFixture f;
+  // Row 41: parameter 1 (Soilwhc) at fraction 0.1, the only run whose flow factor is 0.7.
+  WriteFile(f.dir / "test_model_faults.txt", "factor=0.7 crash\n");
+  Outcome o = f.Run("--isolate --on-failure skip --worker-root workers");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::string sens = f.Read("SensAnalysis.txt"), wholeSens = whole.Read("SensAnalysis.txt");
+  EXPECT_EQ(Line(sens, 42), "1,0.7000,nan,nan,nan");
+  for (int line : {41, 43, 401}) EXPECT_EQ(Line(sens, line), Line(wholeSens, line));
+  // The sensitivities of the other parameters are unchanged.
+  const std::string summary = f.Read("SArunOutput.txt");
+  EXPECT_EQ(summary.substr(summary.find("\n2,")), whole.Read("SArunOutput.txt").substr(summary.find("\n2,")));
+  EXPECT_EQ(Line(f.Read("failed_runs.csv"), 2).substr(0, 12), "41,41,1,its ");
+  EXPECT_NE(o.err.find("oat-sensitivity: 1 of the 400 runs failed and were left out; see failed_runs.csv\n"),
+            std::string::npos);
+  EXPECT_EQ(o.err.find("OAT model runs successfully completed -----------> 41 \n"), std::string::npos);
+}
+
 TEST(OatSensitivity, AMissingEntryPointIsAFailure) {
   OatFixture f;
   InstallModel(f.dir.path(), TEST_MODEL_WITHOUT_LAG_PATH);
