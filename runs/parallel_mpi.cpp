@@ -29,6 +29,7 @@
 #endif
 
 #include "attempts.h"
+#include "run_protocol.h"
 #include "run_failure.h"
 #include "serial_dispatch.h"
 #include "stop.h"
@@ -282,8 +283,11 @@ bool ServeJobs(const RunFunction& run, const RunSettings& settings, int rank, co
       std::vector<double> cancel = ReceiveDoubles(probe);
       return !cancel.empty() && static_cast<size_t>(cancel[0]) == index;
     };
+    const long logStart = LogSize("worker.log");
     AttemptResult result =
         attempts->Attempt(index, RunJob(message.begin() + 3, message.end()), attempt, message[2], cancelled);
+    // A run in this process printed to this worker's log: the model's words come along.
+    if (!result.ok && !settings.isolate) result.modelOutput = LogSince("worker.log", logStart);
     std::fflush(stdout);
     if (result.ok) {
       std::vector<double> reply = {static_cast<double>(index), result.seconds};
@@ -324,9 +328,19 @@ ParallelSession::~ParallelSession() {
 void ParallelSession::EnterWorkerDirectory(const std::string& root, const std::vector<std::string>& excluded) {
   if (pipeWorker_) return;
   workerRoot_ = fs::absolute(root).string();
+  std::exception_ptr failed;
+  if (rank_ > 0) {
+    workerDirectory_ = WorkerDirectory(workerRoot_, rank_);
+    try {
+      CopyWorkingDirectory(fs::current_path().string(), workerDirectory_, excluded, workerRoot_);
+    } catch (...) {
+      failed = std::current_exception();
+    }
+  }
+  // The copies are the inputs as they stood: the coordinator writes nothing before every copy is made.
+  if (size_ > 1) MPI_Barrier(MPI_COMM_WORLD);
+  if (failed) std::rethrow_exception(failed);
   if (rank_ == 0) return;
-  workerDirectory_ = WorkerDirectory(workerRoot_, rank_);
-  CopyWorkingDirectory(fs::current_path().string(), workerDirectory_, excluded, workerRoot_);
   fs::current_path(workerDirectory_);
   // What a worker prints would break the coordinator's output: it goes to the worker's log.
   if (!std::freopen("worker.log", "w", stdout))

@@ -13,7 +13,8 @@ void Put(std::string& bytes, const T& value) {
   bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-// What the worker's log holds from `offset` on.
+}  // namespace
+
 std::string LogSince(const std::string& log, long offset) {
   std::fflush(stdout);
   std::fflush(stderr);
@@ -33,8 +34,6 @@ long LogSize(const std::string& log) {
   if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return 0;
   return std::ftell(file.get());
 }
-
-}  // namespace
 
 std::string JobMessage(size_t index, const RunJob& job) {
   std::string bytes = "J";

@@ -16,6 +16,11 @@
 
 std::string JobMessage(size_t index, const RunJob& job);
 
+// A worker's log: its size now, and what it holds from `offset` on (what a
+// model printed during a run), both after flushing this process's output.
+long LogSize(const std::string& log);
+std::string LogSince(const std::string& log, long offset);
+
 // A worker's side: says it is ready, then makes the runs it is sent until
 // its input ends. Returns 0.
 int ServeOverPipes(const WorkerStreams& streams, const RunFunction& run, const std::string& log);

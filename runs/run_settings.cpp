@@ -4,8 +4,12 @@
 
 #include "child_process.h"
 
+std::string WorkerRootOf(const RunOptions& options) {
+  return std::filesystem::absolute(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot).string();
+}
+
 RunSettings RunSettingsFor(const RunOptions& options, const std::vector<std::string>& arguments,
-                           const std::vector<std::string>& notCopied) {
+                           const std::vector<std::string>& notCopied, const std::string& root) {
   RunSettings settings;
   settings.policy.retries = options.retries;
   settings.policy.skipFailed = options.skipFailed;
@@ -14,8 +18,7 @@ RunSettings RunSettingsFor(const RunOptions& options, const std::vector<std::str
   settings.isolate = options.isolate;
   settings.isolation.program = ThisExecutable();
   settings.isolation.arguments = arguments;
-  settings.isolation.root =
-      std::filesystem::absolute(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot).string();
+  settings.isolation.root = root;
   settings.isolation.notCopied = notCopied;
   return settings;
 }

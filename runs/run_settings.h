@@ -17,9 +17,14 @@ struct RunSettings {
 };
 
 // The settings of the options; `arguments` are the program's own (argv[1..])
-// for its worker processes, `notCopied` the files workers do without.
+// for its worker processes, `notCopied` the files workers do without, `root`
+// the worker root as an absolute path.
 RunSettings RunSettingsFor(const RunOptions& options, const std::vector<std::string>& arguments,
-                           const std::vector<std::string>& notCopied);
+                           const std::vector<std::string>& notCopied, const std::string& root);
+
+// The worker root of the options (--worker-root, or the working directory's
+// path with ".workers" appended) as an absolute path.
+std::string WorkerRootOf(const RunOptions& options);
 
 // The attempts of this process: `run` called here, or isolated in worker
 // processes named `name`-1, `name`-2, ...

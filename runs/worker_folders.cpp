@@ -11,7 +11,8 @@ void CopyWorkingDirectory(const std::string& from, const std::string& to, const 
   fs::create_directories(to);
   for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
     const std::string name = entry.path().filename().string();
-    bool skip = false;
+    // A temporary is no input: some file being written.
+    bool skip = name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
     for (const std::string& e : excluded) skip = skip || name == fs::path(e).filename().string();
     if (skip || fs::equivalent(entry.path(), root, ignored) || fs::equivalent(entry.path(), to, ignored)) continue;
     fs::copy(entry.path(), fs::path(to) / name, fs::copy_options::recursive | fs::copy_options::copy_symlinks);

@@ -19,6 +19,7 @@
 
 static int RunProgram(const RunOptions& options, const std::vector<std::string>& arguments,
                       ParallelSession& session) {
+  const std::string root = WorkerRootOf(options);  // before any process enters a folder of its own
   if (!options.serveRuns.empty()) session.BecomePipeWorker(options.serveRuns);
   // Two programs in one working directory would write each other's files.
   std::unique_ptr<DirectoryLock> lock;
@@ -28,11 +29,11 @@ static int RunProgram(const RunOptions& options, const std::vector<std::string>&
     notCopied.push_back(name);
     notCopied.push_back(name + ".tmp");
   }
-  session.EnterWorkerDirectory(options.workerRoot.empty() ? DefaultWorkerRoot() : options.workerRoot, notCopied);
+  session.EnterWorkerDirectory(root, notCopied);
   ModelLibrary library;
   ModelEntryPoints entries;
   if (!BindModelLibrary(library, entries)) return 1;
-  return OatRunDriver(entries, options, RunSettingsFor(options, arguments, notCopied), session);
+  return OatRunDriver(entries, options, RunSettingsFor(options, arguments, notCopied, root), session);
 }
 
 int main(int argc, char** argv) {

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -118,6 +119,58 @@ TEST(Mpi, AFailedRunShowsTheModelsOwnMessage) {
   EXPECT_NE(rest.find(": model entry point LAGROUTE returned status 5\ntest model: failing with status 5\n"),
             std::string::npos)
       << rest;
+}
+
+// Under MPI a crash ends the isolated run's process, not the rank: the run is
+// left out and the bounds are those of the ensemble without it.
+TEST(Mpi, ACrashInAnIsolatedRunLeavesTheRankServing) {
+  EnsembleFixture without({1.5, 0.5, 2.0, 0.9, 1.1, 0.8});
+  ASSERT_EQ(without.Run().status, 0);
+  EnsembleFixture f(kSets);
+  f.Write("test_model_faults.txt", "factor=1.2 crash\n");
+  Outcome o = RunProgram(f.dir.path(), MPIEXEC,
+                         MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --isolate --on-failure skip --worker-root workers run.txt");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(f.Read("bounds.csv"), without.Read("bounds.csv"));
+  EXPECT_NE(f.Read("failed_runs.csv").find("\n3,3,1,its worker process ended by signal 11 (a crash) during the run,"),
+            std::string::npos);
+  EXPECT_TRUE(fs::exists(f.dir / "workers" / "failed-run-3" / "basin.txt"));
+}
+
+TEST(Mpi, TimeLimitsAndRetriesWorkOnTheRanks) {
+  EnsembleFixture whole(kSets);
+  ASSERT_EQ(whole.Run().status, 0);
+  EnsembleFixture hung(kSets);
+  hung.Write("test_model_faults.txt", "factor=2 hang\n");
+  Outcome h = RunProgram(hung.dir.path(), MPIEXEC,
+                         MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --run-timeout 1 --on-failure skip --worker-root w run.txt");
+  ASSERT_EQ(h.status, 0) << h.err;
+  EXPECT_NE(hung.Read("failed_runs.csv").find("\n4,4,1,took longer than the time limit of 1 s;"), std::string::npos);
+  EnsembleFixture retried(kSets);
+  retried.Write("test_model_faults.txt", "factor=1.2 status 4 once=" + (retried.dir / "once").string() + "\n");
+  Outcome r = RunProgram(retried.dir.path(), MPIEXEC,
+                         MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --retries 2 --worker-root w run.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* name : {"series.csv", "bounds.csv", "stats.csv"}) EXPECT_EQ(retried.Read(name), whole.Read(name));
+  EXPECT_NE(retried.Read("runs.csv").find("\n3,3,worker-"), std::string::npos);
+  EXPECT_NE(retried.Read("runs.csv").find(",2,ok,"), std::string::npos);
+}
+
+// A straggler on its first attempt: an idle worker makes the run again, the
+// first result is kept and the straggler ended; the files are the serial ones.
+TEST(Mpi, AnOverdueRunIsMadeAgainByAnIdleWorker) {
+  EnsembleFixture serial(kSets);
+  ASSERT_EQ(serial.Run().status, 0);
+  EnsembleFixture f(kSets);
+  f.Write("test_model_faults.txt",
+          "factor=1.2 sleep 30000 once=" + (f.dir / "slow-once").string() + "\nany sleep 100\n");
+  const auto start = std::chrono::steady_clock::now();
+  Outcome o = RunProgram(f.dir.path(), MPIEXEC, MpiRun(3, ENSEMBLE_RUNNER_PATH) + " --isolate --worker-root w run.txt");
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_LT(seconds, 20.0);
+  EXPECT_EQ(WithoutElapsedTime(o.out), WithoutElapsedTime(serial.Run().out));
+  for (const char* name : {"series.csv", "bounds.csv", "stats.csv"}) EXPECT_EQ(f.Read(name), serial.Read(name));
 }
 
 TEST(Mpi, ACheckpointOfOtherInputsIsRefused) {
