@@ -15,7 +15,9 @@ void AppendGeneral(std::string& out, double value);
 
 // printf into a std::string, for the few formats that are not on a hot path.
 std::string FormatString(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+    __attribute__((format(gnu_printf, 1, 2)))  // the C99 printf that Windows builds use
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;

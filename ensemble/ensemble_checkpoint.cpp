@@ -37,9 +37,14 @@ static size_t SeriesSize(const CalibrationSettings& s) {
   return static_cast<size_t>(s.nsteps) * static_cast<size_t>(s.nflux);
 }
 
-static Checkpoint EnsembleCheckpoint(const EnsembleProgress& p, const CalibrationSettings& s,
-                                     const StudyInputs& inputs, EnsembleResults& r) {
-  Checkpoint c;
+// The state after a run. One checkpoint serves every run: its storage (the
+// bounds and average, megabytes) is kept, not taken anew each time.
+static Checkpoint& EnsembleCheckpoint(const EnsembleProgress& p, const CalibrationSettings& s,
+                                      const StudyInputs& inputs, EnsembleResults& r) {
+  static Checkpoint c;
+  c.data.bytes().clear();
+  c.data.bytes().reserve(3 * SeriesSize(s) * sizeof(double) + (p.failed.size() + 4) * sizeof(int64_t) +
+                         SeriesSize(s) * sizeof(double));
   c.program = "ensemble-runner";
   c.inputs = inputs.entries();
   c.completedRuns = p.completedRuns;
@@ -87,7 +92,7 @@ EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const Calibr
 
 void SaveEnsembleProgress(const EnsembleProgress& p, size_t run, const CalibrationSettings& s,
                           const StudyInputs& inputs, EnsembleResults& r) {
-  Checkpoint c = EnsembleCheckpoint(p, s, inputs, r);
+  Checkpoint& c = EnsembleCheckpoint(p, s, inputs, r);
   {
     // The row of this run first: a checkpoint never counts a row that is not there.
     File rows(std::fopen(kEnsembleCheckpointRowsFile, "r+b"));
@@ -102,7 +107,7 @@ void SaveEnsembleProgress(const EnsembleProgress& p, size_t run, const Calibrati
 
 void SaveFinalRun(const EnsembleProgress& p, const CalibrationSettings& s, const StudyInputs& inputs,
                   EnsembleResults& r) {
-  Checkpoint c = EnsembleCheckpoint(p, s, inputs, r);
+  Checkpoint& c = EnsembleCheckpoint(p, s, inputs, r);
   c.data.PutInt(1);
   c.data.PutDoubles(r.simulated[0], SeriesSize(s));
   WriteCheckpoint(kEnsembleCheckpointFile, c);

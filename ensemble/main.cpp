@@ -13,6 +13,7 @@
 #include "ensemble_checkpoint.h"
 #include "ensemble_driver.h"
 #include "failure_report.h"
+#include "memory_reuse.h"
 #include "model_library.h"
 #include "objectives.h"
 #include "parallel.h"
@@ -52,6 +53,7 @@ static int RunProgram(const RunOptions& options, const std::vector<std::string>&
 }
 
 int main(int argc, char** argv) {
+  KeepFreedMemoryForReuse();
   ParallelSession session(argc, argv);
   RunOptions options;
   std::string error;

@@ -96,8 +96,14 @@ void ParseSimulatedFlows(std::string_view text, const std::string& path, const C
   ScanStreamflowColumns(text, path, settings.nsteps, FluxColumnPositions(settings), simulated[0], rowsFrom);
 }
 
-std::string ReadStreamflowText() {
-  return ReadFileOrBanner(kStreamflowFile, "Error opening modeled streamflow output file \n");
+const std::string& ReadStreamflowText() {
+  // One buffer for every run: the text of a run is megabytes, and storage
+  // taken anew each time costs its pages again.
+  static std::string text;
+  int cause = 0;
+  if (!ReadFileText(kStreamflowFile, text, &cause))
+    FailWithBanner("Error opening modeled streamflow output file \n", CannotReadLine(kStreamflowFile, cause));
+  return text;
 }
 
 void ReadSimulatedFlows(const CalibrationSettings& settings, DoubleMatrix& simulated, const std::string& rowsFrom) {

@@ -35,9 +35,9 @@ std::vector<int> FluxColumnPositions(const CalibrationSettings& settings);
 void ParseSimulatedFlows(std::string_view text, const std::string& path, const CalibrationSettings& settings,
                          DoubleMatrix& simulated, const std::string& rowsFrom = "");
 
-// The text of "streamflow.txt"; a file that cannot be opened stops the
-// program through FailWithBanner.
-std::string ReadStreamflowText();
+// The text of "streamflow.txt", valid until the next call; a file that
+// cannot be opened stops the program through FailWithBanner.
+const std::string& ReadStreamflowText();
 
 // Reads "streamflow.txt" of the working directory into `simulated`; a file
 // that cannot be opened stops the program through FailWithBanner.

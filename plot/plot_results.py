@@ -4,6 +4,7 @@
     plot-results band RUN_CONTROL_FILE [--log] [--format png|svg]
     plot-results sensitivity [--format png|svg]
     plot-results stats [--columns 1,3,5] [--format png|svg]
+    plot-results runs [--format png|svg]
 
 Run it in the working directory of the program whose results it draws. It
 reads the result files as they stand and never changes them; it writes its
@@ -407,6 +408,50 @@ def command_stats(args, out):
     return pictures
 
 
+# ------------------------------------------------------------------- runs
+
+def read_run_record(path):
+    """runs.csv: run, set_or_row, worker, attempts, status, seconds, started_utc."""
+    lines = read_lines(path)
+    header = "run,set_or_row,worker,attempts,status,seconds,started_utc"
+    if not lines or lines[0] != header:
+        raise InputProblem(path, 1, "expected the header '%s'" % header)
+    runs = []
+    for number_, line in enumerate(lines[1:], start=2):
+        fields = line.split(",")
+        if len(fields) != 7:
+            raise InputProblem(path, number_, "expected 7 fields, found %d" % len(fields))
+        if fields[4] not in ("ok", "failed"):
+            raise InputProblem(path, number_, "expected the status ok or failed, found %s" % quoted(fields[4]))
+        runs.append((whole(fields[0], path, number_, "a run number", 1), fields[4] == "ok",
+                     finite(fields[5], path, number_, "the seconds of the run")))
+    if not runs:
+        raise NothingToDraw(path)
+    return runs
+
+
+def command_runs(args, out):
+    runs = read_run_record("runs.csv")
+    fig, (left, right) = plt.subplots(1, 2, figsize=WIDE)
+    ok = [(n, s) for n, good, s in runs if good]
+    failed = [(n, s) for n, good, s in runs if not good]
+    left.scatter([n for n, _ in ok], [s for _, s in ok], s=6, color="#3182bd", label="run")
+    if failed:
+        left.scatter([n for n, _ in failed], [s for _, s in failed], s=18, color="#e6550d", marker="x", label="failed")
+    left.set_xlabel("run")
+    left.set_ylabel("seconds")
+    left.set_title("time of every run (%d runs, %d failed)" % (len(runs), len(failed)))
+    left.legend(loc="upper right")
+    left.grid(alpha=0.3)
+    right.hist([s for _, s in ok], bins=min(50, max(5, len(ok) // 5)), color="#3182bd")
+    right.set_xlabel("seconds")
+    right.set_ylabel("runs")
+    right.set_title("run times")
+    right.grid(alpha=0.3)
+    fig.tight_layout()
+    return [out.picture(fig, "runs")]
+
+
 def column_list(text):
     try:
         return [int(v) for v in text.split(",") if v.strip()]
@@ -433,10 +478,12 @@ def main(argv=None):
     sens = sub.add_parser("sensitivity", help="OAT sensitivity ranking and runs")
     stats = sub.add_parser("stats", help="monthly and annual values of Calvor")
     stats.add_argument("--columns", type=column_list, help="value columns to draw, such as 1,3,5")
-    for p in (band, sens, stats):
+    runs = sub.add_parser("runs", help="run times of a study, from runs.csv")
+    for p in (band, sens, stats, runs):
         p.add_argument("--format", choices=("png", "svg"), default="png")
     args = parser.parse_args(argv)
-    command = {"band": command_band, "sensitivity": command_sensitivity, "stats": command_stats}[args.command]
+    command = {"band": command_band, "sensitivity": command_sensitivity, "stats": command_stats,
+               "runs": command_runs}[args.command]
     out = Output(args.format)
     try:
         written = command(args, out)

@@ -52,7 +52,7 @@ class Isolated : public AttemptMaker {
     // A worker that served well ends when its input closes; its folder goes.
     if (child_.Running()) child_.Wait();
     std::error_code ignored;
-    if (!folder_.empty()) fs::remove_all(folder_, ignored);
+    if (!folder_.empty()) RemoveFolder(folder_);
     fs::remove(settings_.root, ignored);  // only when no failed run's folder is kept there
   }
 
@@ -67,14 +67,13 @@ class Isolated : public AttemptMaker {
       // In slices, so that a cancelled run is ended soon.
       while (true) {
         const double left = timeLimit > 0 ? timeLimit - SecondsSince(start) : -1;
-        const double slice = cancelled ? 0.05 : -1;
+        const double slice = cancelled ? 0.02 : -1;
         const double wait = left < 0 ? slice : slice < 0 ? left : std::min(left, slice);
-        reply = ReadReply(child_, timeLimit > 0 && left <= 0 ? 0 : wait);
+        reply = ReadReply(child_, timeLimit > 0 && left <= 0 ? 0 : wait, buffer_);
         if (reply.state != -1 || (timeLimit > 0 && SecondsSince(start) >= timeLimit)) break;
         if (cancelled && cancelled()) {
           child_.Kill();
-          std::error_code ignored;
-          fs::remove_all(folder_, ignored);
+          RemoveFolder(folder_);
           folder_.clear();
           result.reason = "cancelled: another copy of the run finished first";
           result.seconds = SecondsSince(start);
@@ -136,6 +135,7 @@ class Isolated : public AttemptMaker {
 
   IsolationSettings settings_;
   ChildProcess child_;
+  std::string buffer_;  // the bytes of a reply, kept from run to run
   std::string worker_;
   std::string folder_;
   int started_ = 0;

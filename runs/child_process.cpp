@@ -1,5 +1,6 @@
 #include "child_process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -97,17 +98,31 @@ ChildProcess ChildProcess::Start(const std::string& program, const std::vector<s
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   HANDLE error = CreateFileA(errorLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = inRead;
-  startup.hStdOutput = outWrite;
-  startup.hStdError = error != INVALID_HANDLE_VALUE ? error : outWrite;
+  // Only the three standard handles go to the child: an inherited handle of
+  // a file this program writes would keep the file from being renamed.
+  HANDLE inherited[3] = {inRead, outWrite, error != INVALID_HANDLE_VALUE ? error : outWrite};
+  const DWORD inheritedCount = error != INVALID_HANDLE_VALUE ? 3 : 2;
+  SIZE_T size = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  std::vector<char> attributeBytes(size);
+  auto attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBytes.data());
+  bool listed = InitializeProcThreadAttributeList(attributes, 1, 0, &size) &&
+                UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                          inheritedCount * sizeof(HANDLE), nullptr, nullptr);
+  STARTUPINFOEXA startup{};
+  startup.StartupInfo.cb = listed ? sizeof startup : sizeof startup.StartupInfo;
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  startup.StartupInfo.hStdInput = inRead;
+  startup.StartupInfo.hStdOutput = outWrite;
+  startup.StartupInfo.hStdError = inherited[2];
+  if (listed) startup.lpAttributeList = attributes;
   std::string line = Quote(program);
   for (const std::string& a : arguments) line += " " + Quote(a);
   PROCESS_INFORMATION info{};
-  BOOL ok = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                           folder.c_str(), &startup, &info);
+  BOOL ok = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE,
+                           CREATE_NO_WINDOW | (listed ? EXTENDED_STARTUPINFO_PRESENT : 0), nullptr, folder.c_str(),
+                           &startup.StartupInfo, &info);
+  if (listed) DeleteProcThreadAttributeList(attributes);
   CloseHandle(inRead);
   CloseHandle(outWrite);
   if (error != INVALID_HANDLE_VALUE) CloseHandle(error);
@@ -149,7 +164,7 @@ int ChildProcess::Read(size_t count, std::string& bytes, double seconds) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
       continue;
     }
-    DWORD want = static_cast<DWORD>(std::min<size_t>({count - bytes.size(), sizeof buffer, available}));
+    DWORD want = static_cast<DWORD>(std::min<size_t>({count - bytes.size(), sizeof buffer, static_cast<size_t>(available)}));
     DWORD got = 0;
     if (!ReadFile(static_cast<HANDLE>(output_), buffer, want, &got, nullptr) || got == 0) return 0;
     bytes.append(buffer, got);
@@ -292,10 +307,11 @@ bool ChildProcess::Write(const std::string& bytes) {
 }
 
 int ChildProcess::Read(size_t count, std::string& bytes, double seconds) {
-  bytes.clear();
+  // Straight into the caller's buffer, which keeps its storage from one call to the next.
+  bytes.resize(count);
+  size_t done = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  char buffer[65536];
-  while (bytes.size() < count) {
+  while (done < count) {
     int wait = -1;
     if (seconds >= 0) {
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -306,10 +322,10 @@ int ChildProcess::Read(size_t count, std::string& bytes, double seconds) {
     int ready = poll(&watch, 1, wait);
     if (ready < 0 && errno == EINTR) continue;
     if (ready == 0) continue;  // the loop checks the deadline
-    ssize_t got = read(output_, buffer, std::min(sizeof buffer, count - bytes.size()));
+    ssize_t got = read(output_, &bytes[done], count - done);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return 0;
-    bytes.append(buffer, static_cast<size_t>(got));
+    done += static_cast<size_t>(got);
   }
   return 1;
 }

@@ -157,7 +157,9 @@ class MpiDispatcher : public RunDispatcher {
     const double limit = 1.5 * sorted[sorted.size() / 2];
     double longest = 0;
     for (const auto& [rank, copy] : running_) {
-      const Pending& pending = pending_.at(copy.index);
+      auto found = pending_.find(copy.index);
+      if (found == pending_.end()) continue;  // done, its other copy being ended
+      const Pending& pending = found->second;
       const double elapsed = std::chrono::duration<double>(Clock::now() - copy.start).count();
       if (pending.copies == 1 && !pending.duplicated && elapsed > limit && elapsed > longest) {
         longest = elapsed;
@@ -171,16 +173,17 @@ class MpiDispatcher : public RunDispatcher {
     while (!idle_.empty() && !stopping_) {
       const int rank = idle_.back();
       size_t index = 0;
+      // A straggler first: one overdue run holds up the folding of every later one.
       if (!retries_.empty()) {
         index = retries_.front();
         retries_.pop_front();
         Send(rank, index, pending_[index].outcome.attempts + 1);
-      } else if (next_ < jobs_.size()) {
-        Send(rank, next_, 1);
-        ++next_;
       } else if (Overdue(index)) {
         pending_[index].duplicated = true;
         Send(rank, index, pending_[index].outcome.attempts + 1);
+      } else if (next_ < jobs_.size()) {
+        Send(rank, next_, 1);
+        ++next_;
       } else {
         return;
       }

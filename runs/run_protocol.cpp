@@ -58,6 +58,7 @@ int ServeOverPipes(const WorkerStreams& streams, const RunFunction& run, const s
     std::string reply;
     try {
       RunResult result = run(job);
+      reply.reserve(1 + sizeof(uint32_t) + result.size() * sizeof(double));
       reply = "R";
       Put(reply, static_cast<uint32_t>(result.size()));
       reply.append(reinterpret_cast<const char*>(result.data()), result.size() * sizeof(double));
@@ -72,9 +73,8 @@ int ServeOverPipes(const WorkerStreams& streams, const RunFunction& run, const s
   }
 }
 
-WorkerReply ReadReply(ChildProcess& child, double seconds) {
+WorkerReply ReadReply(ChildProcess& child, double seconds, std::string& bytes) {
   WorkerReply reply;
-  std::string bytes;
   reply.state = child.Read(1, bytes, seconds);
   if (reply.state != 1) return reply;
   const char kind = bytes[0];

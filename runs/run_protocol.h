@@ -33,6 +33,7 @@ struct WorkerReply {
 };
 
 // The program's side: waits at most `seconds` (< 0: for ever) for the
-// worker's reply to a job, or for its ready message.
-WorkerReply ReadReply(ChildProcess& child, double seconds);
+// worker's reply to a job, or for its ready message. `buffer` is storage
+// that is kept from one reply to the next.
+WorkerReply ReadReply(ChildProcess& child, double seconds, std::string& buffer);
 bool WaitUntilReady(ChildProcess& child);

@@ -1,6 +1,8 @@
 #include "worker_folders.h"
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -27,10 +29,23 @@ static std::string FailedFolderName(const std::string& root, size_t run, int att
 
 std::string KeepFailedFolder(const std::string& folder, const std::string& root, size_t run, int attempt) {
   const std::string kept = FailedFolderName(root, run, attempt);
+  RemoveFolder(kept);
   std::error_code error;
-  fs::remove_all(kept, error);
-  fs::rename(folder, kept, error);
-  return error ? folder : kept;
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    fs::rename(folder, kept, error);
+    if (!error) return kept;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return folder;
+}
+
+void RemoveFolder(const std::string& folder) {
+  std::error_code error;
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    fs::remove_all(folder, error);
+    if (!error && !fs::exists(folder, error)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }
 
 std::string CopyFailedFolder(const std::string& folder, const std::string& root, size_t run, int attempt) {

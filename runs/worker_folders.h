@@ -18,3 +18,7 @@ std::string KeepFailedFolder(const std::string& folder, const std::string& root,
 // Copies the folder of a failed run that goes on being used (an in-process
 // MPI worker's) to the same place, and returns that path.
 std::string CopyFailedFolder(const std::string& folder, const std::string& root, size_t run, int attempt);
+
+// Removes a worker's folder. A process that just ended may hold its files a
+// moment longer on some systems, so a refused removal is tried again for a while.
+void RemoveFolder(const std::string& folder);

@@ -9,6 +9,7 @@
 
 #include "directory_lock.h"
 #include "failure_report.h"
+#include "memory_reuse.h"
 #include "model_library.h"
 #include "oat_checkpoint.h"
 #include "oat_runs.h"
@@ -37,6 +38,7 @@ static int RunProgram(const RunOptions& options, const std::vector<std::string>&
 }
 
 int main(int argc, char** argv) {
+  KeepFreedMemoryForReuse();
   ParallelSession session(argc, argv);
   RunOptions options;
   std::string error;

@@ -52,7 +52,7 @@ int ParseStationColumn(std::string_view text, const std::string& path) {
 }
 
 RunStatistics ReadStationFlowStats(int flowRowCount, int stationColumn) {
-  const std::string text = ReadStreamflowText();
+  const std::string& text = ReadStreamflowText();
   // Each row takes at least two characters (its line feed and its label) and the
   // scan stops at the end of the text, so a row count far beyond the file is
   // reported, not allocated, without a pass to count the lines.

@@ -186,6 +186,17 @@ class Commands(unittest.TestCase):
         version = self.run_plot("--version")
         self.assertEqual((version.returncode, version.stdout.startswith("plot-results ")), (0, True))
 
+    def test_runs(self):
+        write(self.dir, "runs.csv", "run,set_or_row,worker,attempts,status,seconds,started_utc\n" + "".join(
+            "%d,%d,main,1,%s,%.3f,2026-01-01T00:00:00Z\n" % (k, k, "failed" if k == 7 else "ok", 0.1 + k % 5 * 0.01)
+            for k in range(1, 41)))
+        result = self.run_plot("runs")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(png_size(os.path.join(self.dir, "runs.png")), (1600, 900))
+        os.remove(os.path.join(self.dir, "runs.png"))
+        write(self.dir, "runs.csv", "run,set_or_row,worker,attempts,status,seconds,started_utc\n1,1,main,1,late,0.1,x\n")
+        self.assert_refused(["runs"], "runs.csv:2: expected the status ok or failed, found 'late'")
+
     @unittest.skipUnless(os.path.exists("/dev/full"), "no /dev/full")
     def test_a_full_disk_names_the_file_and_leaves_nothing_behind(self):
         stats_files(self.dir)
