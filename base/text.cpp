@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -117,6 +118,26 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   for (size_t i = 0; i < a.size(); ++i)
     if (LowerLetter(a[i]) != LowerLetter(b[i])) return false;
   return true;
+}
+
+void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  size_t start = 0;
+  while (true) {
+    size_t comma = line.find(',', start);
+    if (comma == std::string_view::npos) {
+      std::string_view last = line.substr(start);
+      if (!TrimBlanks(last).empty() || fields.empty()) fields.push_back(last);
+      return;
+    }
+    fields.push_back(line.substr(start, comma - start));
+    start = comma + 1;
+  }
+}
+
+bool ParseFiniteNumber(std::string_view field, double& value) {
+  size_t used = 0;
+  return ParseRealPrefix(field, value, &used) && used == field.size() && std::isfinite(value);
 }
 
 bool ParseLeadingInt(std::string_view s, int& value, size_t* used) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Reads a whole file into `text`. Returns false when it cannot be opened or
 // read, with the cause as an errno value in `cause` (EISDIR for a directory).
@@ -58,6 +59,13 @@ std::string_view TrimBlanks(std::string_view s);  // blanks, tabs, CR, LF at bot
 bool IsBlankLine(std::string_view s);
 // Equal when letters A to Z are taken as a to z.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// Splits a line at every comma into `fields`; a comma that ends the line
+// opens no further field.
+void SplitCommaFields(std::string_view line, std::vector<std::string_view>& fields);
+
+// A whole field that is one finite number.
+bool ParseFiniteNumber(std::string_view field, double& value);
 
 // Leading decimal integer: optional blanks, optional sign, digits. Stops at the
 // first non-digit. `used` receives the characters consumed. False when no

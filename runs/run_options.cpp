@@ -1,6 +1,7 @@
 #include "run_options.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "text.h"
@@ -42,6 +43,16 @@ std::string SetTimeout(RunOptions& o, const std::string& v) {
   return "";
 }
 
+constexpr int kOat = static_cast<int>(ProgramKind::Oat);
+
+std::string SetAtLeast(const std::string& value, int& to, int least, const char* what) {
+  int n = 0;
+  size_t used = 0;
+  if (!ParseLeadingInt(value, n, &used) || used != value.size() || n < least) return std::string("needs ") + what;
+  to = n;
+  return "";
+}
+
 const OptionSpec kOptions[] = {
     {"--resume", nullptr, kBoth, "continue a study after the last run its checkpoint holds",
      [](RunOptions& o, const std::string&) { o.resume = true; return std::string(); }},
@@ -63,6 +74,32 @@ const OptionSpec kOptions[] = {
      [](RunOptions& o, const std::string&) { o.retryFailed = true; return std::string(); }},
     {"--progress", nullptr, kBoth, "a progress line on standard error every 30 s",
      [](RunOptions& o, const std::string&) { o.progress = true; return std::string(); }},
+    {"--method", "oat|morris", kOat, "the design: one parameter at a time (oat, the default) or Morris screening",
+     [](RunOptions& o, const std::string& v) {
+       if (v != "oat" && v != "morris") return std::string("needs oat or morris");
+       o.morris = v == "morris";
+       return std::string();
+     }},
+    {"--trajectories", "R", kOat, "Morris: trajectories of 21 runs each (20)",
+     [](RunOptions& o, const std::string& v) { return SetAtLeast(v, o.trajectories, 1, "a whole number from 1"); }},
+    {"--levels", "P", kOat, "Morris: levels of the grid, an even number (4)",
+     [](RunOptions& o, const std::string& v) {
+       std::string problem = SetAtLeast(v, o.levels, 2, "an even whole number from 2");
+       if (problem.empty() && o.levels % 2 != 0) problem = "needs an even whole number from 2";
+       return problem;
+     }},
+    {"--seed", "S", kOat, "Morris: the seed of the design and of the bootstrap (1)",
+     [](RunOptions& o, const std::string& v) {
+       char* end = nullptr;
+       const unsigned long long seed = std::strtoull(v.c_str(), &end, 10);
+       if (v.empty() || v[0] == '-' || !end || *end != '\0') return std::string("needs a whole number from 0");
+       o.seed = seed;
+       return std::string();
+     }},
+    {"--bootstrap", "B", kOat, "Morris: resamples for the confidence of mu* (1000)",
+     [](RunOptions& o, const std::string& v) { return SetAtLeast(v, o.bootstrap, 0, "a whole number from 0"); }},
+    {"--observed", "FILE", kOat, "Morris: observed flows (as ensemble-runner reads them) for the NSE and KGE",
+     [](RunOptions& o, const std::string& v) { o.observedFile = v; return std::string(); }},
     {"--serve-runs", "FOLDER", kBoth, nullptr,
      [](RunOptions& o, const std::string& v) { o.serveRuns = v; return std::string(); }},
     {"--help", nullptr, kBoth, "print this help and exit (also -h)",

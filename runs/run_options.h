@@ -21,6 +21,13 @@ struct RunOptions {
   bool progress = false;      // --progress
   bool retryFailed = false;   // --retry-failed
   std::string serveRuns;      // --serve-runs FOLDER: this process is an isolated worker
+  // oat-sensitivity's design: --method oat|morris and the Morris settings
+  bool morris = false;
+  int trajectories = 20;      // --trajectories R
+  int levels = 4;             // --levels P
+  unsigned long long seed = 1;  // --seed S
+  int bootstrap = 1000;       // --bootstrap B
+  std::string observedFile;   // --observed FILE
   std::vector<std::string> arguments;  // what is not an option, in order
 };
 

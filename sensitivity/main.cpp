@@ -12,6 +12,7 @@
 #include "memory_reuse.h"
 #include "model_library.h"
 #include "oat_checkpoint.h"
+#include "morris_runs.h"
 #include "oat_runs.h"
 #include "parallel.h"
 #include "run_book.h"
@@ -26,7 +27,8 @@ static int RunProgram(const RunOptions& options, const std::vector<std::string>&
   std::unique_ptr<DirectoryLock> lock;
   if (!session.IsWorker()) lock = std::make_unique<DirectoryLock>("oat-sensitivity");
   std::vector<std::string> notCopied = {kLockFileName, kRunRecordFile, kFailedRunsFile, kOatCheckpointRowsFile};
-  for (const std::string name : {"SensAnalysis.txt", "SArunOutput.txt", kOatCheckpointFile}) {
+  for (const std::string name : {"SensAnalysis.txt", "SArunOutput.txt", kOatCheckpointFile, kMorrisResultFile,
+                                 kMorrisRunsFile, "sensitivity.csv", "oat_runs.csv"}) {
     notCopied.push_back(name);
     notCopied.push_back(name + ".tmp");
   }
@@ -34,7 +36,9 @@ static int RunProgram(const RunOptions& options, const std::vector<std::string>&
   ModelLibrary library;
   ModelEntryPoints entries;
   if (!BindModelLibrary(library, entries)) return 1;
-  return OatRunDriver(entries, options, RunSettingsFor(options, arguments, notCopied, root), session);
+  const RunSettings settings = RunSettingsFor(options, arguments, notCopied, root);
+  if (options.morris) return MorrisRunDriver(entries, options, settings, session);
+  return OatRunDriver(entries, options, settings, session);
 }
 
 int main(int argc, char** argv) {

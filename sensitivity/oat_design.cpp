@@ -120,38 +120,71 @@ void WarnHeldMultipliers(const ParameterRange ranges[kParameterCount]) {
 
 }  // namespace
 
-void GenerateOatDatasets() {
+namespace {
+
+// The design's inputs, read; the multipliers are computed by the caller.
+ParameterDesign ReadDesignInputs() {
   RunFiles files;
-  ParameterRange ranges[kParameterCount];
+  ParameterDesign design;
   int nsub = OrBanner([&] {
     std::string balance = ReadFileOrBanner("balparam.txt", OpeningFailure("balparam.txt"));
     ParseFlowRowCount(balance, "balparam.txt");
     return ParseSubbasinCount(balance, "balparam.txt");
   });
   std::string rangeText = ReadFileOrBanner("range.txt", OpeningFailure("range.txt"));
-  OrBanner([&] { ParseRangeFile(rangeText, "range.txt", ranges); return 0; });
-  SourceRecords records = ReadSourceRecords(files, nsub);
-  FindFieldRanges(records.subbasins, records.reaches, ranges);
+  OrBanner([&] { ParseRangeFile(rangeText, "range.txt", design.ranges); return 0; });
+  design.records = ReadSourceRecords(files, nsub);
+  FindFieldRanges(design.records.subbasins, design.records.reaches, design.ranges);
+  return design;
+}
+
+void WriteParameterTable(const ParameterDesign& design) {
+  PendingFile table = CreatePendingOrBanner("parameter.in", OpeningFailure("parameter.in"));
+  float lower[kParameterCount], upper[kParameterCount];
+  for (int i = 0; i < kParameterCount; ++i) {
+    lower[i] = design.ranges[i].lowerMultiplier;
+    upper[i] = design.ranges[i].upperMultiplier;
+  }
+  WritePendingOrDie(std::move(table), ParameterTableText(lower, upper));
+}
+
+}  // namespace
+
+ParameterDesign ReadParameterDesign() {
+  ParameterDesign design = ReadDesignInputs();
+  ComputeMultipliers(design.ranges);
+  WarnHeldMultipliers(design.ranges);
+  return design;
+}
+
+void MultiplierBounds(const ParameterDesign& design, double lower[kParameterCount], double upper[kParameterCount]) {
+  for (const AdjustableParameter& p : kAdjustableParameters) {
+    const ParameterRange& r = design.ranges[p.number - 1];
+    lower[p.number - 1] = p.fixedTableBounds ? 0.5 : static_cast<double>(r.lowerMultiplier);
+    upper[p.number - 1] = p.fixedTableBounds ? 1.5 : static_cast<double>(r.upperMultiplier);
+  }
+}
+
+void GenerateOatDatasets() {
+  ParameterDesign design = ReadDesignInputs();
   PendingFile oat = CreatePendingOrBanner("OAT.txt", OpeningFailure("OAT.txt"));
   oat.Write("whichParam, OAT Parameter Value\n");
-  ComputeMultipliers(ranges);
-  WarnHeldMultipliers(ranges);
+  ComputeMultipliers(design.ranges);
+  WarnHeldMultipliers(design.ranges);
   int written = 0;
   for (int fraction = 0; fraction < kOatFractionCount; ++fraction) {
     for (const AdjustableParameter& p : kAdjustableParameters) {
-      float v = OatValue(p, ranges[p.number - 1], kOatFractions[fraction]);
+      float v = OatValue(p, design.ranges[p.number - 1], kOatFractions[fraction]);
       oat.Write(FormatString("%d,%.4f\n", p.number, static_cast<double>(v)));
       std::fprintf(stderr, "OAT datasets successfully created -----------> %d \n", ++written);
     }
-    if (fraction == 0) {
-      PendingFile table = CreatePendingOrBanner("parameter.in", OpeningFailure("parameter.in"));
-      float lower[kParameterCount], upper[kParameterCount];
-      for (int i = 0; i < kParameterCount; ++i) {
-        lower[i] = ranges[i].lowerMultiplier;
-        upper[i] = ranges[i].upperMultiplier;
-      }
-      WritePendingOrDie(std::move(table), ParameterTableText(lower, upper));
-    }
+    if (fraction == 0) WriteParameterTable(design);
   }
   InstallOrDie(oat);
+}
+
+ParameterDesign WriteParameterTableOnly() {
+  ParameterDesign design = ReadParameterDesign();
+  WriteParameterTable(design);
+  return design;
 }

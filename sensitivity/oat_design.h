@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "source_records.h"
+#include "model_inputs.h"
 #include "parameter_table.h"
 
 constexpr int kOatFractionCount = 20;
@@ -41,6 +42,21 @@ void ComputeMultipliers(ParameterRange ranges[kParameterCount]);
 // the upper multiplier when it would take the field beyond its range.
 float OatValue(const AdjustableParameter& p, const ParameterRange& range, float f);
 
+// The ranges of the 20 parameters with their multipliers, from
+// balparam.txt, range.txt and the two source files, and the source records.
+struct ParameterDesign {
+  ParameterRange ranges[kParameterCount];
+  SourceRecords records;
+};
+ParameterDesign ReadParameterDesign();
+
+// The lower and upper multiplier of every parameter, as "parameter.in" gives them.
+void MultiplierBounds(const ParameterDesign& design, double lower[kParameterCount], double upper[kParameterCount]);
+
 // Writes OAT.txt and parameter.in from balparam.txt, range.txt and the two
 // source files. Stops through FailWithBanner when a file cannot be opened.
 void GenerateOatDatasets();
+
+// Writes parameter.in alone (the other designs' table of multipliers);
+// returns the design it was made from.
+ParameterDesign WriteParameterTableOnly();

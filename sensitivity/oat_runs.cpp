@@ -52,6 +52,10 @@ int ParseStationColumn(std::string_view text, const std::string& path) {
 }
 
 RunStatistics ReadStationFlowStats(int flowRowCount, int stationColumn) {
+  return StationFlowStats(ReadStationFlows(flowRowCount, stationColumn));
+}
+
+std::vector<double> ReadStationFlows(int flowRowCount, int stationColumn) {
   const std::string& text = ReadStreamflowText();
   // Each row takes at least two characters (its line feed and its label) and the
   // scan stops at the end of the text, so a row count far beyond the file is
@@ -59,7 +63,7 @@ RunStatistics ReadStationFlowStats(int flowRowCount, int stationColumn) {
   const size_t mostRows = text.size() / 2 + 1;
   std::vector<double> values(std::min(static_cast<size_t>(flowRowCount), mostRows));
   ScanStreamflowColumns(text, kStreamflowFile, flowRowCount, {stationColumn}, values.data(), "balparam.txt:2");
-  return StationFlowStats(values);
+  return values;
 }
 
 ModelChoice WriteOatModelFiles(int whichParam, float oatValue) {
@@ -77,14 +81,21 @@ ModelChoice WriteOatModelFiles(int whichParam, float oatValue) {
 
 namespace {
 
-struct OatInputs {
-  int stationColumn = 0;
-  int flowRowCount = 0;
+struct OatInputs : StationSettings {
   std::vector<OatRow> rows;
 };
 
 OatInputs ReadOatInputs() {
   OatInputs in;
+  static_cast<StationSettings&>(in) = ReadStationSettings();
+  in.rows = ParseOatRows(ReadFileOrBanner("OAT.txt", OpeningFailure("OAT.txt")), "OAT.txt");
+  return in;
+}
+
+}  // namespace
+
+StationSettings ReadStationSettings() {
+  StationSettings in;
   in.stationColumn = ParseStationColumn(
       ReadFileOrBanner("moscem_param.txt", "Error opening observed moscem_param.txt \n"), "moscem_param.txt");
   const std::string balance = ReadFileOrBanner("balparam.txt", OpeningFailure("balparam.txt"));
@@ -95,9 +106,10 @@ OatInputs ReadOatInputs() {
                      "the station column " + std::to_string(in.stationColumn) + " is beyond the " +
                          std::to_string(nsub) + " subbasins of balparam.txt:5 (" + kStreamflowFile +
                          " holds one flow column each)");
-  in.rows = ParseOatRows(ReadFileOrBanner("OAT.txt", OpeningFailure("OAT.txt")), "OAT.txt");
   return in;
 }
+
+namespace {
 
 // The job of a run is its OAT row; its result the station's figures and the count of values kept.
 RunFunction OatRun(const OatInputs& in, const ModelEntryPoints& entries) {
@@ -115,17 +127,21 @@ std::vector<RunJob> OatJobs(const std::vector<OatRow>& rows) {
   return jobs;
 }
 
-// The two result files, written under temporary names from before the first
-// run and renamed into place when both are complete: a failure leaves the
-// previous results, never header-only files.
+// The result files, written under temporary names from before the first
+// run and renamed into place when all are complete: a failure leaves the
+// previous results, never header-only files. Beside the two specified ones,
+// the same figures at full precision with the parameters' names.
 struct OatResultFiles {
-  PendingFile sens;     // SensAnalysis.txt
-  PendingFile summary;  // SArunOutput.txt
+  PendingFile sens;        // SensAnalysis.txt
+  PendingFile summary;     // SArunOutput.txt
+  PendingFile runs;        // oat_runs.csv
+  PendingFile sensitivity; // sensitivity.csv
 };
 
 OatResultFiles CreateOatResultFiles() {
   return OatResultFiles{CreatePendingOrBanner("SensAnalysis.txt", "Error opening Sensitivity Analysis Output file \n"),
-                        CreatePendingOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n")};
+                        CreatePendingOrBanner("SArunOutput.txt", "Error opening SA Run Output file \n"),
+                        CreatePendingOrDie("oat_runs.csv"), CreatePendingOrDie("sensitivity.csv")};
 }
 
 RunStatistics StatisticsOf(const RunResult& figures) {
@@ -146,29 +162,44 @@ void WriteRunFigures(PendingFile& sens, const std::vector<OatRow>& rows, const F
   }
 }
 
-// "SArunOutput.txt": per parameter the summed absolute changes between its
-// consecutive runs, over the runs that succeeded, divided by the number of runs.
-void WriteSensitivitySummary(PendingFile& summary, const std::vector<OatRow>& rows, const FigureProgress& progress) {
+// "oat_runs.csv": run, parameter name, multiplier and the station's figures
+// with nine significant digits (the multiplier as OAT.txt holds it).
+void WriteRunTable(PendingFile& runs, const std::vector<OatRow>& rows, const FigureProgress& progress) {
+  runs.Write("run,parameter,multiplier,max_flow,mean_flow,stddev_flow\n");
+  for (size_t k = 0; k < rows.size(); ++k) {
+    const RunStatistics stats = StatisticsOf(progress.figures[k]);
+    runs.Write(FormatString("%zu,%s,%.9g,%.9g,%.9g,%.9g\n", k + 1, kAdjustableParameters[rows[k].whichParam - 1].name,
+                            static_cast<double>(rows[k].oatValue), stats.max_mod, stats.mean_mod, stats.stddev));
+  }
+}
+
+// "SArunOutput.txt" (and "sensitivity.csv" at full precision, with the
+// names): per parameter the summed absolute changes between its consecutive
+// runs, over the runs that succeeded, divided by the number of runs.
+void WriteSensitivitySummary(OatResultFiles& files, const std::vector<OatRow>& rows, const FigureProgress& progress) {
   std::vector<SensitivityAccumulator> accumulators(kParameterCount);
   for (size_t k = 0; k < rows.size(); ++k)
     if (!progress.figures[k].empty())
       AccumulateRun(accumulators, static_cast<int>(k), rows[k].whichParam, StatisticsOf(progress.figures[k]));
-  summary.Write("whichParam, max_mod, mean_mod, stddev \n");
+  files.summary.Write("whichParam, max_mod, mean_mod, stddev \n");
+  files.sensitivity.Write("parameter,name,max_flow,mean_flow,stddev_flow\n");
   const double perRun = 1.0 / kOatRunCount;
   for (size_t p = 0; p < accumulators.size(); ++p) {
     const SensitivityAccumulator& a = accumulators[p];
-    summary.Write(FormatString("%d,%.3f,%.3f,%.3f\n", rows[p].whichParam, a.sumMaxChange * perRun,
-                               a.sumMeanChange * perRun, a.sumStddevChange * perRun));
+    const double max = a.sumMaxChange * perRun, mean = a.sumMeanChange * perRun, stddev = a.sumStddevChange * perRun;
+    files.summary.Write(FormatString("%d,%.3f,%.3f,%.3f\n", rows[p].whichParam, max, mean, stddev));
+    files.sensitivity.Write(FormatString("%d,%s,%.9g,%.9g,%.9g\n", rows[p].whichParam,
+                                         kAdjustableParameters[rows[p].whichParam - 1].name, max, mean, stddev));
   }
 }
 
 void InstallResults(OatResultFiles& results) {
-  // Both files complete before the checkpoint goes: a failed write can be resumed.
-  for (PendingFile* file : {&results.sens, &results.summary})
+  // Every file complete before the checkpoint goes: a failed write can be resumed.
+  PendingFile* const files[] = {&results.sens, &results.summary, &results.runs, &results.sensitivity};
+  for (PendingFile* file : files)
     if (int cause = file->Close())
       FatalError("Can not write file: " + file->path() + " (" + std::strerror(cause) + ")\n");
-  InstallOrDie(results.sens);
-  InstallOrDie(results.summary);
+  for (PendingFile* file : files) InstallOrDie(*file);
 }
 
 }  // namespace
@@ -181,6 +212,7 @@ int OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, con
   if (session.IsWorker()) return session.ServeRuns(run, settings);
 
   StudyInputs inputs = OatStudyInputs(ReadModelChoiceFile(RunFiles{}));
+  inputs.AddSetting("the method", "oat");
   FigureProgress progress = RestoreOatProgress(options, inputs, in.rows.size());
   OatResultFiles results = CreateOatResultFiles();
   FigureStudy study{"OAT row", OatJobs(in.rows)};
@@ -191,7 +223,8 @@ int OatRunDriver(const ModelEntryPoints& entries, const RunOptions& options, con
     std::fprintf(stderr, "OAT model runs successfully completed -----------> %zu \n", k + 1);
   });
   WriteRunFigures(results.sens, in.rows, progress);
-  WriteSensitivitySummary(results.summary, in.rows, progress);
+  WriteRunTable(results.runs, in.rows, progress);
+  WriteSensitivitySummary(results, in.rows, progress);
   InstallResults(results);
   RemoveOatProgress();
   session.Finish();

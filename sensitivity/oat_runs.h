@@ -24,8 +24,17 @@ std::vector<OatRow> ParseOatRows(std::string_view text, const std::string& path)
 // The station's column: the first integer of line 7 of moscem_param.txt, at least 1.
 int ParseStationColumn(std::string_view text, const std::string& path);
 
+// The station's column in "streamflow.txt" (moscem_param.txt line 7) and
+// the flow rows of a run (balparam.txt line 2), checked against each other.
+struct StationSettings {
+  int stationColumn = 0;
+  int flowRowCount = 0;
+};
+StationSettings ReadStationSettings();
+
 // Reads the station's column of "streamflow.txt" (FailWithBanner when it
-// cannot be opened) and reduces it to the run's figures.
+// cannot be opened), and reduces it to the run's figures.
+std::vector<double> ReadStationFlows(int flowRowCount, int stationColumn);
 RunStatistics ReadStationFlowStats(int flowRowCount, int stationColumn);
 
 // Writes basin.txt, river.txt and whichModel.txt scaling the one parameter,

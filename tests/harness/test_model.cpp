@@ -11,6 +11,11 @@
 // - "abort_after_runs" holding N: the routing call after the N-th of this
 //   working directory aborts the process.
 // - "no_flows_at_factor" holding F: a run whose flow factor is F writes no flows.
+// - "flow_function.txt": the flow factor as a function of the first
+//   subbasin's fields in "basin.txt" (columns counted from 1): lines
+//   "linear COLUMN SOURCE WEIGHT" add WEIGHT x field / SOURCE, lines
+//   "product COLUMN SOURCE COLUMN SOURCE WEIGHT" add WEIGHT times the product
+//   of the two ratios.
 // - "test_model_faults.txt": one fault a line, "WHEN ACTION [ARGUMENT] [once=PATH]".
 //   WHEN is "call=N" (the N-th routing call of this working directory),
 //   "factor=F" (every run whose flow factor is F) or "any". ACTION is
@@ -29,6 +34,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #if defined(_WIN32)
 #define MODEL_EXPORT extern "C" __declspec(dllexport)
@@ -43,13 +49,34 @@ void LogCall(const char* name) {
   log << name << '\n';
 }
 
-double FlowFactor() {
+// The fields of the first subbasin's row of "basin.txt", column 1 first.
+std::vector<double> FirstBasinFields() {
   std::ifstream basin("basin.txt");
   std::string header, row;
-  if (!std::getline(basin, header) || !std::getline(basin, row)) return 1.0;
-  size_t comma = row.find(',');
-  if (comma == std::string::npos) return 1.0;
-  return std::atof(row.c_str() + comma + 1) / 100.0;
+  std::vector<double> fields;
+  if (!std::getline(basin, header) || !std::getline(basin, row)) return fields;
+  std::istringstream values(row);
+  std::string field;
+  while (std::getline(values, field, ',')) fields.push_back(std::atof(field.c_str()));
+  return fields;
+}
+
+double FlowFactor() {
+  const std::vector<double> fields = FirstBasinFields();
+  if (fields.size() < 2) return 1.0;
+  std::ifstream function("flow_function.txt");
+  if (!function) return fields[1] / 100.0;
+  auto ratio = [&](size_t column, double source) { return column >= 1 && column <= fields.size() ? fields[column - 1] / source : 0.0; };
+  double factor = 0;
+  std::string kind;
+  while (function >> kind) {
+    size_t a = 0, b = 0;
+    double sourceA = 1, sourceB = 1, weight = 0;
+    if (kind == "linear" && function >> a >> sourceA >> weight) factor += weight * ratio(a, sourceA);
+    if (kind == "product" && function >> a >> sourceA >> b >> sourceB >> weight)
+      factor += weight * ratio(a, sourceA) * ratio(b, sourceB);
+  }
+  return factor;
 }
 
 // The number of this routing call in the working directory (counted in "routing_calls").

@@ -73,6 +73,16 @@ TEST(Mpi, TheExampleGivesTheSerialFilesWithOneAndThreeRanks) {
 
 const std::vector<double> kSets = {1.5, 0.5, 1.2, 2.0, 0.9, 1.1, 0.8};
 
+TEST(Mpi, MorrisScreeningGivesTheSerialFiles) {
+  ExampleCopy serial, parallel;
+  const std::string args = " --method morris --trajectories 3 --worker-root workers";
+  ASSERT_EQ(RunProgram(serial.dir.path(), OAT_SENSITIVITY_PATH, args).status, 0);
+  Outcome o = RunProgram(parallel.dir.path(), MPIEXEC, MpiRun(3, OAT_SENSITIVITY_PATH) + args);
+  ASSERT_EQ(o.status, 0) << o.err;
+  for (const char* name : {"morris_design.csv", "morris.csv", "morris_runs.csv"})
+    EXPECT_EQ(parallel.Read(name), serial.Read(name)) << name;
+}
+
 TEST(Mpi, AKilledRunResumesToTheSameFiles) {
   EnsembleFixture whole(kSets);
   ASSERT_EQ(whole.Run().status, 0);

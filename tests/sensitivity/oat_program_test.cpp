@@ -69,6 +69,13 @@ TEST(OatSensitivity, RunsFourHundredSingleParameterRuns) {
   EXPECT_NE(o.err.find("OAT model runs successfully completed -----------> 400 \n"), std::string::npos);
   EXPECT_NE(o.err.find("warning: parameter 17 (RivLoss): its smallest subbasin value is 0"), std::string::npos);
   EXPECT_EQ(Line(f.Read("OAT.txt"), 18), "17,1.0000");
+  // The same figures at full precision, with the parameters' names.
+  EXPECT_EQ(Line(f.Read("sensitivity.csv"), 1), "parameter,name,max_flow,mean_flow,stddev_flow");
+  EXPECT_EQ(Line(f.Read("sensitivity.csv"), 2), "1,SoilWhc,0.075,0.05625,0.0265165043");
+  EXPECT_EQ(Line(f.Read("sensitivity.csv"), 3), "2,Depth,0,0,0");
+  EXPECT_EQ(Line(f.Read("oat_runs.csv"), 1), "run,parameter,multiplier,max_flow,mean_flow,stddev_flow");
+  EXPECT_EQ(Line(f.Read("oat_runs.csv"), 2), "1,SoilWhc,0.5,10,7.5,3.53553391");
+  EXPECT_EQ(Lines(f.Read("oat_runs.csv")), 401);
 }
 
 TEST(OatSensitivity, ABadRangeLineStopsWithTheFramedMessage) {
