@@ -135,7 +135,8 @@ class MpiDispatcher : public RunDispatcher {
   };
   struct Pending {  // a run not yet done: its attempts so far
     RunOutcome outcome;
-    int copies = 0;
+    int copies = 0;  // copies running now
+    int sent = 0;    // copies ever sent: the attempts the record shows
     bool duplicated = false;
   };
 
@@ -147,14 +148,18 @@ class MpiDispatcher : public RunDispatcher {
     Pending& pending = pending_[index];
     if (pending.outcome.startedUtc.empty()) pending.outcome.startedUtc = UtcNow();
     ++pending.copies;
+    ++pending.sent;
   }
 
-  // The run that has been running longest past 1.5 times the median, with one copy only.
+  // The run that has been running longest past 1.5 times the median (and at
+  // least 50 ms past it, so that runs of a few milliseconds are not made
+  // twice for a scheduling hiccup), with one copy only.
   bool Overdue(size_t& index) const {
     if (times_.size() < 3) return false;
     std::vector<double> sorted = times_;
     std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
-    const double limit = 1.5 * sorted[sorted.size() / 2];
+    const double median = sorted[sorted.size() / 2];
+    const double limit = std::max(1.5 * median, median + 0.05);
     double longest = 0;
     for (const auto& [rank, copy] : running_) {
       auto found = pending_.find(copy.index);
@@ -238,6 +243,8 @@ class MpiDispatcher : public RunDispatcher {
     p.outcome.last = std::move(attempt);
     if (p.outcome.ok() || p.outcome.attempts > policy_.retries) {
       if (!p.outcome.ok() && !policy_.skipFailed) stopping_ = true;  // no further job is handed out
+      // A copy sent while another ran counts as an attempt, whichever finished first.
+      p.outcome.attempts = std::max(p.outcome.attempts, p.sent);
       Finish(index, std::move(p.outcome));
     } else {
       p.duplicated = false;
