@@ -3,6 +3,7 @@
 
     plot-results band RUN_CONTROL_FILE [--log] [--format png|svg]
     plot-results sensitivity [--format png|svg]
+    plot-results morris [--format png|svg]
     plot-results stats [--columns 1,3,5] [--format png|svg]
     plot-results runs [--format png|svg]
 
@@ -321,14 +322,57 @@ def read_rows(path, header, width, count=None):
     return rows
 
 
+def read_named_table(path, header, count=None):
+    """A tidy result file: the exact header, then rows of as many fields (as text)."""
+    lines = read_lines(path)
+    if not lines or lines[0] != header:
+        raise InputProblem(path, 1, "expected the header '%s'" % header)
+    names = header.split(",")
+    rows = []
+    for number_, line in enumerate(lines[1:], start=2):
+        if not line:
+            continue
+        fields = line.split(",")
+        if len(fields) != len(names):
+            raise InputProblem(path, number_, "expected %d fields, found %d" % (len(names), len(fields)))
+        rows.append(fields)
+    if count is not None and len(rows) != count:
+        raise InputProblem(path, len(lines) + 1, "expected %d rows, found %d" % (count, len(rows)))
+    return rows, len(lines)
+
+
+def read_full_precision_sensitivity():
+    """sensitivity.csv and oat_runs.csv as (summary, runs, names) in the old files' layout."""
+    summary_rows, _ = read_named_table("sensitivity.csv", "parameter,name,max_flow,mean_flow,stddev_flow", 20)
+    summary, names = [], []
+    for line, fields in enumerate(summary_rows, start=2):
+        p = whole(fields[0], "sensitivity.csv", line, "a parameter number from 1 to 20", 1, 20)
+        summary.append([p] + [number(v, "sensitivity.csv", line, "a number or NaN") for v in fields[2:]])
+        names.append(fields[1])
+    index = {name: p for p, name in enumerate(names, start=1)}
+    run_rows, _ = read_named_table("oat_runs.csv", "run,parameter,multiplier,max_flow,mean_flow,stddev_flow", 400)
+    runs = []
+    for line, fields in enumerate(run_rows, start=2):
+        if fields[1] not in index:
+            raise InputProblem("oat_runs.csv", line, "expected a parameter of sensitivity.csv, found %s" %
+                               quoted(fields[1]))
+        runs.append([index[fields[1]]] + [number(v, "oat_runs.csv", line, "a number or NaN") for v in fields[2:]])
+    return summary, runs, names
+
+
 def command_sensitivity(args, out):
-    names = read_parameter_names("parameter.in")
-    summary = read_rows("SArunOutput.txt", "whichParam, max_mod, mean_mod, stddev ", 4, 20)
-    runs = read_rows("SensAnalysis.txt", "whichParam, OAT Parameter Value, max_mod, mean_mod, stddev ", 5, 400)
+    # The full-precision files when present: the three-decimal ones turn small
+    # sensitivities into ties at 0.000.
+    if os.path.exists("sensitivity.csv") and os.path.exists("oat_runs.csv"):
+        summary, runs, names = read_full_precision_sensitivity()
+    else:
+        names = read_parameter_names("parameter.in")
+        summary = read_rows("SArunOutput.txt", "whichParam, max_mod, mean_mod, stddev ", 4, 20)
+        runs = read_rows("SensAnalysis.txt", "whichParam, OAT Parameter Value, max_mod, mean_mod, stddev ", 5, 400)
     label = {row[0]: names[row[0] - 1] for row in summary}
     fig, axes = plt.subplots(1, 3, figsize=TALL)
     for ax, column, title in zip(axes, (1, 2, 3), ("maximum flow", "mean flow", "standard deviation")):
-        ranked = sorted(summary, key=lambda row: row[column])
+        ranked = sorted(summary, key=lambda row: -math.inf if math.isnan(row[column]) else row[column])
         ax.barh([label[int(row[0])] for row in ranked], [row[column] for row in ranked], color="#3182bd")
         ax.set_title("sensitivity of the %s" % title)
         ax.grid(axis="x", alpha=0.3)
@@ -346,6 +390,71 @@ def command_sensitivity(args, out):
     fig.supylabel("station flow")
     fig.tight_layout()
     pictures.append(out.picture(fig, "sensitivity_runs"))
+    return pictures
+
+
+# ------------------------------------------------------------------ morris
+
+MORRIS_HEADER = "output,parameter,mu,mu_star,sigma,mu_star_conf,r"
+
+
+def read_morris(path):
+    """morris.csv: {output: [(parameter, mu, mu_star, sigma, conf, r)]} in the file's order."""
+    rows, count = read_named_table(path, MORRIS_HEADER)
+    outputs = {}
+    for line, fields in enumerate(rows, start=2):
+        if not fields[0] or not fields[1]:
+            raise InputProblem(path, line, "expected an output and a parameter name")
+        figures = [number(v, path, line, "a number or NaN") for v in fields[2:6]]
+        r = whole(fields[6], path, line, "the number of effects", 0)
+        outputs.setdefault(fields[0], []).append((fields[1], *figures, r))
+    if not outputs:
+        raise NothingToDraw(path)
+    return outputs
+
+
+def draw_morris_plane(ax, output, rows):
+    """mu* against sigma, each point named; the lines sigma/mu* = 0.1, 0.5 and 1."""
+    drawn = [row for row in rows if not (math.isnan(row[2]) or math.isnan(row[3]))]
+    ax.scatter([row[2] for row in drawn], [row[3] for row in drawn], s=18, color="#3182bd", zorder=3)
+    for name, _, mu_star, sigma, _, _ in drawn:
+        ax.annotate(name, (mu_star, sigma), xytext=(3, 3), textcoords="offset points", fontsize=7)
+    top = max([row[2] for row in drawn] + [row[3] for row in drawn] + [0.0])
+    top = top * 1.1 if top > 0 else 1.0
+    for ratio in (0.1, 0.5, 1.0):
+        ax.plot([0, top], [0, top * ratio], linestyle="--", linewidth=0.8, color="#636363")
+        ax.annotate("σ/μ* = %g" % ratio, (top, top * ratio), xytext=(-4, 2), textcoords="offset points",
+                    fontsize=7, ha="right", color="#636363")
+    ax.set_xlim(0, top)
+    ax.set_ylim(0, top)
+    ax.set_xlabel("μ* (mean absolute elementary effect)")
+    ax.set_ylabel("σ (standard deviation of the effects)")
+    ax.set_title("%s: μ* and σ" % output)
+    ax.grid(alpha=0.3)
+
+
+def draw_morris_bars(ax, output, rows):
+    """mu* per parameter, largest on top, with its 95 % confidence half-width."""
+    ranked = sorted(rows, key=lambda row: -math.inf if math.isnan(row[2]) else row[2])
+    values = [0.0 if math.isnan(row[2]) else row[2] for row in ranked]
+    errors = [0.0 if math.isnan(row[4]) else row[4] for row in ranked]
+    names = [row[0] if row[5] > 0 else "%s (no effects)" % row[0] for row in ranked]
+    ax.barh(names, values, xerr=errors, color="#3182bd", ecolor="#252525", capsize=2)
+    ax.set_xlabel("μ* with its 95 % confidence interval")
+    ax.set_title("%s: parameters ranked by μ*" % output)
+    ax.tick_params(axis="y", labelsize=8)
+    ax.grid(axis="x", alpha=0.3)
+
+
+def command_morris(args, out):
+    outputs = read_morris("morris.csv")
+    pictures = []
+    for output, rows in outputs.items():
+        fig, (plane, bars) = plt.subplots(1, 2, figsize=WIDE)
+        draw_morris_plane(plane, output, rows)
+        draw_morris_bars(bars, output, rows)
+        fig.tight_layout()
+        pictures.append(out.picture(fig, "morris_%s" % output))
     return pictures
 
 
@@ -476,13 +585,15 @@ def main(argv=None):
     band.add_argument("run_control")
     band.add_argument("--log", action="store_true", help="logarithmic flow axis")
     sens = sub.add_parser("sensitivity", help="OAT sensitivity ranking and runs")
+    morris = sub.add_parser("morris", help="Morris screening: mu*-sigma plane and ranked mu* per output")
     stats = sub.add_parser("stats", help="monthly and annual values of Calvor")
     stats.add_argument("--columns", type=column_list, help="value columns to draw, such as 1,3,5")
     runs = sub.add_parser("runs", help="run times of a study, from runs.csv")
-    for p in (band, sens, stats, runs):
+    for p in (band, sens, morris, stats, runs):
         p.add_argument("--format", choices=("png", "svg"), default="png")
     args = parser.parse_args(argv)
-    command = {"band": command_band, "sensitivity": command_sensitivity, "stats": command_stats,
+    command = {"band": command_band, "sensitivity": command_sensitivity, "morris": command_morris,
+               "stats": command_stats,
                "runs": command_runs}[args.command]
     out = Output(args.format)
     try:

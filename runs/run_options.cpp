@@ -1,5 +1,6 @@
 #include "run_options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -165,13 +166,19 @@ std::string HelpText(ProgramKind program) {
                 "station and time step, re-runs the set of middle rank and writes the series, bounds and\n"
                 "statistics files named in RUN_CONTROL_FILE.\n"
               : "Designs and runs a one-at-a-time sensitivity experiment (20 parameters x 20 fractions) in the\n"
-                "working directory and writes OAT.txt, parameter.in, SensAnalysis.txt and SArunOutput.txt.\n";
+                "working directory and writes OAT.txt, parameter.in, SensAnalysis.txt and SArunOutput.txt;\n"
+                "with --method morris a Morris screening that writes morris_design.csv, morris_runs.csv and\n"
+                "morris.csv.\n";
   text += "options:\n";
+  auto left = [](const OptionSpec& s) { return std::string("  ") + s.name + (s.value ? std::string(" ") + s.value : ""); };
+  size_t width = 0;  // the help texts start in one column, two spaces after the longest option
+  for (const OptionSpec& s : kOptions)
+    if (Takes(s, program) && s.help) width = std::max(width, left(s).size() + 2);
   for (const OptionSpec& s : kOptions) {
     if (!Takes(s, program) || !s.help) continue;
-    std::string left = std::string("  ") + s.name + (s.value ? std::string(" ") + s.value : "");
-    if (left.size() < 24) left.append(24 - left.size(), ' ');
-    text += left + s.help + "\n";
+    std::string line = left(s);
+    line.append(width - line.size(), ' ');
+    text += line + s.help + "\n";
   }
   return text;
 }

@@ -13,7 +13,7 @@ rm -rf "$run"
 # Each program in its own copy of the example: oat-sensitivity rewrites
 # parameter.in with no parameter flagged, which would leave the ensemble
 # without anything to vary if both shared one folder.
-for program in ensemble oat calvor; do
+for program in ensemble oat morris calvor; do
   mkdir -p "$run"
   cp -R "$root/examples/demo-basin" "$run/$program"
   cp "$bin/fluvex.dll" "$run/$program/"
@@ -30,6 +30,12 @@ cd "$run/oat"
 "$bin/oat-sensitivity" > oat-sensitivity.log 2> oat-sensitivity.progress
 tail -n 1 oat-sensitivity.progress
 "$bin/plot-results" sensitivity
+
+echo "== oat-sensitivity --method morris --observed observed.csv (in $run/morris)"
+cd "$run/morris"
+"$bin/oat-sensitivity" --method morris --observed observed.csv > morris.log 2> morris.progress
+grep -A 5 "^mean_flow: parameters ranked" morris.log
+"$bin/plot-results" morris
 
 echo "== Calvor (in $run/calvor)"
 cd "$run/calvor"
@@ -50,6 +56,11 @@ Results in $run:
   oat/SArunOutput.txt        sensitivity of the three figures per parameter
   oat/sensitivity_ranking.png   parameters ranked by their sensitivity figures
   oat/sensitivity_runs.png      station mean and maximum flow against each multiplier
+  oat/sensitivity.csv, oat/oat_runs.csv      the same figures at full precision, with the parameter names
+  morris/morris_design.csv   the Morris design: 20 trajectories of 21 runs, the multipliers of each run
+  morris/morris_runs.csv     maximum, mean and standard deviation of the station flow, NSE and KGE per run
+  morris/morris.csv          mu, mu*, sigma, the confidence of mu* and r per output and parameter
+  morris/morris_max_flow.png .. morris_kge.png   mu*-sigma plane and ranked mu* per output
   calvor/monthly.csv         monthly means of the daily series
   calvor/annual.csv          annual means of the monthly means
   calvor/logfilestats.txt    Calvor's run log

@@ -57,6 +57,21 @@ def sensitivity_files(folder):
                   for r in range(400)))
 
 
+def full_precision_sensitivity_files(folder):
+    write(folder, "sensitivity.csv", "parameter,name,max_flow,mean_flow,stddev_flow\n" +
+          "".join("%d,N%d,%.9g,%.9g,NaN\n" % (p, p, p * 1e-7, 1e-9 * (21 - p)) for p in range(1, 21)))
+    write(folder, "oat_runs.csv", "run,parameter,multiplier,max_flow,mean_flow,stddev_flow\n" +
+          "".join("%d,N%d,%.9g,%.9g,5,1\n" % (r + 1, r // 20 + 1, 0.5 + r % 20 * 0.07, 10 + r % 7)
+                  for r in range(400)))
+
+
+MORRIS = ("output,parameter,mu,mu_star,sigma,mu_star_conf,r\n"
+          "max_flow,CN2,-4.5,4.5,0,0,20\n"
+          "max_flow,ALPHA,1,2,3,0.5,19\n"
+          "max_flow,GW,NaN,NaN,NaN,NaN,0\n"
+          "nse,CN2,0.1,0.2,0.01,0.001,20\n")
+
+
 def stats_files(folder):
     write(folder, "statsparam.txt", "2001\n1\n1\n2002\n730\n2\nmax\ndaily.csv\nmonthly.csv\nannual.csv\n")
     write(folder, "monthly.csv", "Date,A,B\n" + "".join(
@@ -114,6 +129,46 @@ class Commands(unittest.TestCase):
         for name in ("sensitivity_ranking.png", "sensitivity_runs.png"):
             self.assertEqual(png_size(os.path.join(self.dir, name)), (1600, 1200))
 
+    def test_sensitivity_at_full_precision(self):
+        # Beside the three-decimal files (all ties at 0.000 here) the full-precision ones are read.
+        sensitivity_files(self.dir)
+        full_precision_sensitivity_files(self.dir)
+        result = self.run_plot("sensitivity")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        os.chdir(self.dir)
+        try:
+            summary, runs, names = plot_results.read_full_precision_sensitivity()
+        finally:
+            os.chdir(os.path.dirname(os.path.abspath(__file__)))
+        self.assertEqual(names[:2], ["N1", "N2"])
+        self.assertEqual(summary[2][1:3], [3e-7, 1.8e-8])
+        self.assertTrue(math.isnan(summary[2][3]))
+        self.assertEqual(runs[21][:2], [2, 0.57])
+        self.remove_pictures()
+        write(self.dir, "oat_runs.csv", "run,parameter,multiplier,max_flow,mean_flow,stddev_flow\n1,XX,1,2,3,4\n")
+        self.assert_refused(["sensitivity"], "oat_runs.csv:3: expected 400 rows, found 1")
+
+    def test_morris(self):
+        write(self.dir, "morris.csv", MORRIS)
+        result = self.run_plot("morris")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout, "wrote morris_max_flow.png\nwrote morris_nse.png\n")
+        self.assertEqual(png_size(os.path.join(self.dir, "morris_nse.png")), (1600, 900))
+        # The plane names its points and its three ratio lines; a parameter without effects is left out.
+        rows = plot_results.read_morris(os.path.join(self.dir, "morris.csv"))["max_flow"]
+        fig, (plane, bars) = plot_results.plt.subplots(1, 2)
+        plot_results.draw_morris_plane(plane, "max_flow", rows)
+        self.assertEqual(sorted(t.get_text() for t in plane.texts),
+                         ["ALPHA", "CN2", "σ/μ* = 0.1", "σ/μ* = 0.5", "σ/μ* = 1"])
+        plot_results.draw_morris_bars(bars, "max_flow", rows)
+        self.assertEqual([t.get_text() for t in bars.get_yticklabels()], ["GW (no effects)", "ALPHA", "CN2"])
+        plot_results.plt.close(fig)
+        self.remove_pictures()
+        write(self.dir, "morris.csv", MORRIS.replace("0.5,19", "0.5,many"))
+        self.assert_refused(["morris"], "morris.csv:3: expected the number of effects, found 'many'")
+        write(self.dir, "morris.csv", "output,parameter,mu,mu_star,sigma,mu_star_conf,r\n")
+        self.assert_refused(["morris"], "morris.csv: nothing to draw (the file holds no rows)")
+
     def test_stats_and_svg(self):
         stats_files(self.dir)
         result = self.run_plot("stats", "--columns", "2")
@@ -124,6 +179,11 @@ class Commands(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         with open(os.path.join(self.dir, "stats_column1.svg")) as f:
             self.assertIn("<svg", f.read(2000))
+
+    def remove_pictures(self):
+        for name in os.listdir(self.dir):
+            if name.endswith(".png"):
+                os.remove(os.path.join(self.dir, name))
 
     def assert_refused(self, args, message):
         result = self.run_plot(*args)
