@@ -178,6 +178,26 @@ TEST(Morris, AKilledStudyResumesToTheSameFiles) {
       << other.err;
 }
 
+// A run left out removes the two effects that use it (the step into it and
+// the step out of it) and no other.
+TEST(Morris, ARunLeftOutRemovesOnlyTheEffectsThatUseIt) {
+  MorrisDir whole("linear 2 100 3\n");
+  ASSERT_EQ(whole.Run("--method morris --trajectories 3").status, 0);
+  MorrisDir skipped("linear 2 100 3\n");
+  WriteFile(skipped.dir / "test_model_faults.txt", "call=5 status 4\n");
+  Outcome o = skipped.Run("--method morris --trajectories 3 --on-failure skip");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(skipped.Read("morris_design.csv"), whole.Read("morris_design.csv"));
+  const auto design = Csv(whole.Read("morris_design.csv"));
+  const std::string into = design[4][2], outOf = design[5][2];  // run 5 is step 4 of trajectory 1
+  const auto all = Statistics(whole.Read("morris.csv")), left = Statistics(skipped.Read("morris.csv"));
+  for (const char* name : kNames) {
+    const double lost = (name == into) + (name == outOf);
+    EXPECT_EQ(left.at(std::string("max_flow,") + name)[3], all.at(std::string("max_flow,") + name)[3] - lost) << name;
+  }
+  EXPECT_NE(skipped.Read("failed_runs.csv").find("\n5,"), std::string::npos);
+}
+
 TEST(Morris, TheSameSeedDrawsTheSameDesignAndTheRandomNumbersAreFixed) {
   DesignRandom a(1), b(1);
   for (int i = 0; i < 100; ++i) EXPECT_EQ(a.Next(), b.Next());
