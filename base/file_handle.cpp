@@ -1,6 +1,9 @@
 #include "file_handle.h"
 
 #include <cerrno>
+#ifndef _WIN32
+#include <sys/types.h>
+#endif
 
 int CloseWrittenFile(File file) {
   FILE* f = file.release();
@@ -11,4 +14,12 @@ int CloseWrittenFile(File file) {
   // fclose flushes what is still buffered and fails when that write fails.
   if (std::fclose(f) != 0 && failure == 0) failure = cause();
   return failure;
+}
+
+bool SeekFile(FILE* file, unsigned long long offset) {
+#ifdef _WIN32
+  return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
 }

@@ -15,3 +15,7 @@ using File = std::unique_ptr<FILE, FileCloser>;
 // none), so that a cut-short file (a full disk, a lost network share) is
 // never taken for a complete one.
 int CloseWrittenFile(File file);
+
+// Moves `file` to byte `offset` from its start, beyond 2 GB too (where
+// `long` has 32 bits, as on Windows). False when the stream cannot seek.
+bool SeekFile(FILE* file, unsigned long long offset);

@@ -175,3 +175,19 @@ std::string FormatString(const char* format, ...) {
   out.assign(buf.data(), static_cast<size_t>(n));
   return out;
 }
+
+void AppendTidy(std::string& out, double value) {
+  if (std::isnan(value)) {
+    out += "NaN";
+    return;
+  }
+  char text[40];
+  std::snprintf(text, sizeof text, "%.9g", value);
+  out += text;
+}
+
+std::string TidyText(double value) {
+  std::string out;
+  AppendTidy(out, value);
+  return out;
+}

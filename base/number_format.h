@@ -13,6 +13,12 @@ void AppendScientific(std::string& out, double value, int precision, int width, 
 // "%g" with six significant digits, no padding.
 void AppendGeneral(std::string& out, double value);
 
+// A figure of the tidy CSV files: "%.9g" (nine significant digits, enough
+// to tell any two single-precision values apart and to read back a double
+// within 1e-9), "NaN" when undefined, "inf"/"-inf" as printf gives them.
+void AppendTidy(std::string& out, double value);
+std::string TidyText(double value);
+
 // printf into a std::string, for the few formats that are not on a hot path.
 std::string FormatString(const char* format, ...)
 #if defined(__MINGW32__)

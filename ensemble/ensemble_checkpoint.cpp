@@ -1,6 +1,7 @@
 #include "ensemble_checkpoint.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -14,6 +15,7 @@
 
 const char* const kEnsembleCheckpointFile = "ensemble-runner.checkpoint";
 const char* const kEnsembleCheckpointRowsFile = "ensemble-runner.checkpoint.rows";
+const char* const kEnsembleCheckpointFitsFile = "ensemble-runner.checkpoint.fits";
 
 StudyInputs EnsembleStudyInputs(const CalibrationSettings& s, const RunFiles& f, const std::string& controlPath,
                                 const ModelChoice& choice) {
@@ -31,6 +33,26 @@ StudyInputs EnsembleStudyInputs(const CalibrationSettings& s, const RunFiles& f,
   inputs.AddFile("routfiles.txt");
   inputs.AddSetting("the number of runs", std::to_string(s.nruns));
   return inputs;
+}
+
+// Row `row` of `table` into the file of rows at its place.
+static void WriteRow(const char* path, const DoubleMatrix& table, size_t row) {
+  File rows(std::fopen(path, "r+b"));
+  if (!rows) rows = OpenFileOrDie(path, "wb");
+  const size_t width = static_cast<size_t>(table.columns());
+  SeekFile(rows.get(), row * width * sizeof(double));
+  std::fwrite(table[static_cast<std::ptrdiff_t>(row)], sizeof(double), width, rows.get());
+  CloseFileOrDie(std::move(rows), path);
+}
+
+// The first `count` rows of `table` from the file of rows, which is cut after them.
+static void RestoreRows(const char* path, DoubleMatrix& table, int count) {
+  const size_t bytes = static_cast<size_t>(table.columns()) * sizeof(double) * static_cast<size_t>(std::max(count, 0));
+  std::string rows;
+  if (!ReadFileText(path, rows) || rows.size() < bytes)
+    throw InputError(path, 0, "is incomplete; remove the checkpoint to start anew");
+  if (bytes > 0) std::memcpy(table[0], rows.data(), bytes);
+  std::filesystem::resize_file(path, bytes);
 }
 
 static size_t SeriesSize(const CalibrationSettings& s) {
@@ -63,6 +85,7 @@ EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const Calibr
   EnsembleProgress progress;
   if (!LoadCheckpointToResume(options, kEnsembleCheckpointFile, inputs, c)) {
     std::remove(kEnsembleCheckpointRowsFile);
+    std::remove(kEnsembleCheckpointFitsFile);
     return progress;
   }
   const size_t rowBytes = static_cast<size_t>(r.runTable.columns()) * sizeof(double);
@@ -85,6 +108,7 @@ EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const Calibr
   if (rowsBytes > 0) std::memcpy(r.runTable[0], rows.data(), rowsBytes);
   // A row appended after the last checkpoint was written is made again.
   std::filesystem::resize_file(kEnsembleCheckpointRowsFile, rowsBytes);
+  if (r.runFits.rows() > 0) RestoreRows(kEnsembleCheckpointFitsFile, r.runFits, c.completedRuns);
   inputs.Assign(c.inputs);
   progress.completedRuns = c.completedRuns;
   return progress;
@@ -93,15 +117,9 @@ EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const Calibr
 void SaveEnsembleProgress(const EnsembleProgress& p, size_t run, const CalibrationSettings& s,
                           const StudyInputs& inputs, EnsembleResults& r) {
   Checkpoint& c = EnsembleCheckpoint(p, s, inputs, r);
-  {
-    // The row of this run first: a checkpoint never counts a row that is not there.
-    File rows(std::fopen(kEnsembleCheckpointRowsFile, "r+b"));
-    if (!rows) rows = OpenFileOrDie(kEnsembleCheckpointRowsFile, "wb");
-    const size_t width = static_cast<size_t>(r.runTable.columns());
-    std::fseek(rows.get(), static_cast<long>(run * width * sizeof(double)), SEEK_SET);
-    std::fwrite(r.runTable[static_cast<std::ptrdiff_t>(run)], sizeof(double), width, rows.get());
-    CloseFileOrDie(std::move(rows), kEnsembleCheckpointRowsFile);
-  }
+  // The rows of this run first: a checkpoint never counts a row that is not there.
+  WriteRow(kEnsembleCheckpointRowsFile, r.runTable, run);
+  if (r.runFits.rows() > 0) WriteRow(kEnsembleCheckpointFitsFile, r.runFits, run);
   WriteCheckpoint(kEnsembleCheckpointFile, c);
 }
 
@@ -116,4 +134,5 @@ void SaveFinalRun(const EnsembleProgress& p, const CalibrationSettings& s, const
 void RemoveEnsembleProgress() {
   std::remove(kEnsembleCheckpointFile);
   std::remove(kEnsembleCheckpointRowsFile);
+  std::remove(kEnsembleCheckpointFitsFile);
 }

@@ -17,6 +17,7 @@
 
 extern const char* const kEnsembleCheckpointFile;
 extern const char* const kEnsembleCheckpointRowsFile;
+extern const char* const kEnsembleCheckpointFitsFile;  // with --metrics-per-run: each run's fit measures
 
 // Every input of the ensemble: the run-control file, the files it names that
 // are read, the model's list files and what they list, the model library. The

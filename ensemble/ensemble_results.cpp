@@ -101,15 +101,21 @@ std::string StatisticsFileText(const CalibrationSettings& s, const EnsembleResul
 
 EnsembleResultFiles CreateEnsembleResultFiles(const RunFiles& files) {
   return EnsembleResultFiles{CreatePendingOrDie(files.seriesOutputFile), CreatePendingOrDie(files.boundsOutputFile),
-                             CreatePendingOrDie(files.statisticsOutputFile)};
+                             CreatePendingOrDie(files.statisticsOutputFile), {}};
 }
 
-void WriteEnsembleResults(const CalibrationSettings& s, const EnsembleResults& r, EnsembleResultFiles& files) {
+void WriteEnsembleResults(const CalibrationSettings& s, const EnsembleResults& r, EnsembleResultFiles& files,
+                          const std::vector<std::string>& tidyTexts) {
   files.series.Write(SeriesFileText(s, r));
   files.bounds.Write(BoundsFileText(s, r));
   files.statistics.Write(StatisticsFileText(s, r));
-  for (PendingFile* file : {&files.series, &files.bounds, &files.statistics})
+  std::vector<PendingFile*> all = {&files.series, &files.bounds, &files.statistics};
+  for (size_t i = 0; i < files.tidy.size(); ++i) {
+    files.tidy[i].Write(tidyTexts.at(i));
+    all.push_back(&files.tidy[i]);
+  }
+  for (PendingFile* file : all)
     if (int cause = file->Close())
       FatalError("Can not write file: " + file->path() + " (" + std::strerror(cause) + ")\n");
-  for (PendingFile* file : {&files.series, &files.bounds, &files.statistics}) InstallOrDie(*file);
+  for (PendingFile* file : all) InstallOrDie(*file);
 }

@@ -3,6 +3,7 @@
 // result files of ensemble-runner.
 
 #include <string>
+#include <vector>
 
 #include "arrays.h"
 #include "pending_file.h"
@@ -25,12 +26,14 @@ std::string StatisticsFileText(const CalibrationSettings& settings, const Ensemb
 // they are complete.
 struct EnsembleResultFiles {
   PendingFile series, bounds, statistics;
+  std::vector<PendingFile> tidy;  // the tidy files, opened by the caller
 };
 
 // Opens the three temporaries; one that cannot be created stops with "Can not open file: NAME".
 EnsembleResultFiles CreateEnsembleResultFiles(const RunFiles& files);
 
-// Writes the series, bounds and statistics files and renames them into
-// place only when all three are complete: a failure leaves the previous files.
+// Writes the series, bounds and statistics files, and `tidyTexts` into the
+// tidy files in their order, and renames them into place only when all are
+// complete: a failure leaves the previous files.
 void WriteEnsembleResults(const CalibrationSettings& settings, const EnsembleResults& results,
-                          EnsembleResultFiles& files);
+                          EnsembleResultFiles& files, const std::vector<std::string>& tidyTexts);

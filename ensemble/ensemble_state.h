@@ -15,6 +15,7 @@ struct EnsembleResults {
   DoubleMatrix average;       // nsteps x nflux, running sum of flow / nruns
   DoubleMatrix runTable;      // nruns x (nflux + 20): objective values, then multipliers
   DoubleMatrix finalStatistics;  // 6 x nflux
+  DoubleMatrix runFits;       // with --metrics-per-run: nruns x (nflux x the fit figures), else empty
 };
 
 // Every array at its shape; bounds at -1e12 and +1e12, the rest zero.

@@ -13,6 +13,7 @@
 #include "ensemble_checkpoint.h"
 #include "ensemble_driver.h"
 #include "failure_report.h"
+#include "flow_store.h"
 #include "memory_reuse.h"
 #include "model_library.h"
 #include "objectives.h"
@@ -22,6 +23,7 @@
 #include "run_options.h"
 #include "run_settings.h"
 #include "stop.h"
+#include "tidy_results.h"
 
 static int RunProgram(const RunOptions& options, const std::vector<std::string>& arguments,
                       ParallelSession& session) {
@@ -33,10 +35,11 @@ static int RunProgram(const RunOptions& options, const std::vector<std::string>&
   const std::string controlPath = options.arguments[0];
   RunControl control = ParseRunControl(ReadFileOrDie(controlPath), controlPath);
   const RunFiles& f = control.files;
-  std::vector<std::string> notCopied = {kLockFileName, kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile,
-                                        kRunRecordFile, kFailedRunsFile};
+  std::vector<std::string> notCopied = {kLockFileName,  kEnsembleCheckpointFile, kEnsembleCheckpointRowsFile,
+                                        kEnsembleCheckpointFitsFile, kRunRecordFile, kFailedRunsFile, kFlowStoreFile};
   for (const std::string& name : {f.seriesOutputFile, f.statisticsOutputFile, f.boundsOutputFile,
-                                  std::string(kEnsembleCheckpointFile)}) {
+                                  std::string(kEnsembleCheckpointFile), std::string(kMetricsFile),
+                                  std::string(kRunMetricsFile), std::string(kBandFile)}) {
     notCopied.push_back(name);
     notCopied.push_back(name + ".tmp");
   }

@@ -92,3 +92,29 @@ void ScoredPairs(const double* observed, const double* simulated, int steps, int
     s.push_back(sv);
   }
 }
+
+BandCoverage MeasureBand(const double* observed, const double* lower, const double* upper, int steps, int stride,
+                         double threshold) {
+  BandCoverage c{kNaN, kNaN};
+  int n = 0, inside = 0;
+  double sum = 0, width = 0;
+  for (int t = 0; t < steps; ++t) {
+    const size_t at = static_cast<size_t>(t) * static_cast<size_t>(stride);
+    if (!(observed[at] > threshold)) continue;
+    ++n;
+    inside += lower[at] <= observed[at] && observed[at] <= upper[at];
+    sum += observed[at];
+    width += upper[at] - lower[at];
+  }
+  if (n == 0) return c;
+  c.pFactor = static_cast<double>(inside) / n;
+  if (n < 2) return c;
+  const double mean = sum / n;
+  double squares = 0;
+  for (int t = 0; t < steps; ++t) {
+    const double o = observed[static_cast<size_t>(t) * static_cast<size_t>(stride)];
+    if (o > threshold) squares += (o - mean) * (o - mean);
+  }
+  c.rFactor = Divide(width / n, std::sqrt(squares / (n - 1)));
+  return c;
+}

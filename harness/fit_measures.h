@@ -23,3 +23,16 @@ FitMeasures MeasureFit(const double* observed, const double* simulated, int n);
 // threshold, and neither value missing (NaN, or the model's missing flow).
 void ScoredPairs(const double* observed, const double* simulated, int steps, int stride, double threshold,
                  std::vector<double>& o, std::vector<double>& s);
+
+struct BandCoverage {
+  double pFactor, rFactor;
+};
+
+// Of the observations above `threshold` (NaN never is): the p-factor, the
+// share inside [lower, upper] (bounds included), and the r-factor, the mean
+// width of the band at those steps over their sample standard deviation
+// (divisor n - 1). NaN where undefined: no such observation for both, fewer
+// than 2 or no spread for the r-factor. Each array holds `steps` values
+// `stride` apart.
+BandCoverage MeasureBand(const double* observed, const double* lower, const double* upper, int steps, int stride,
+                         double threshold);

@@ -54,6 +54,53 @@ std::string SetAtLeast(const std::string& value, int& to, int least, const char*
   return "";
 }
 
+constexpr int kEnsemble = static_cast<int>(ProgramKind::Ensemble);
+
+// A whole decimal number (no exponent, no hex, no "inf" or "nan").
+bool ParsePlainNumber(const std::string& text, double& value) {
+  size_t used = 0;
+  if (text.empty() || text.find_first_not_of("+-.0123456789") != std::string::npos) return false;
+  return ParseRealPrefix(text, value, &used) && used == text.size() && std::isfinite(value);
+}
+
+std::string SetBand(RunOptions& o, const std::string& v) {
+  const size_t comma = v.find(',');
+  double low = 0, high = 0;
+  if (comma == std::string::npos || !ParsePlainNumber(v.substr(0, comma), low) ||
+      !ParsePlainNumber(v.substr(comma + 1), high) || !(low >= 0 && low < high && high <= 100))
+    return "needs two percentiles P_LOW,P_HIGH with 0 <= P_LOW < P_HIGH <= 100, such as 2.5,97.5";
+  o.band = true;
+  o.bandLow = low;
+  o.bandHigh = high;
+  o.bandText = v;
+  return "";
+}
+
+std::string SetBehavioural(RunOptions& o, const std::string& v) {
+  const std::string problem = "needs top:SHARE% (0 < SHARE <= 100) or objective<=VALUE";
+  BehaviouralRule rule;
+  rule.text = v;
+  if (v.rfind("top:", 0) == 0 && v.size() > 5 && v.back() == '%') {
+    rule.kind = BehaviouralRule::Kind::TopShare;
+    if (!ParsePlainNumber(v.substr(4, v.size() - 5), rule.value) || !(rule.value > 0 && rule.value <= 100))
+      return problem;
+  } else if (v.rfind("objective<=", 0) == 0) {
+    rule.kind = BehaviouralRule::Kind::AtMost;
+    if (!ParsePlainNumber(v.substr(11), rule.value)) return problem;
+  } else {
+    return problem;
+  }
+  o.behavioural = rule;
+  return "";
+}
+
+std::string SetUnits(RunOptions& o, const std::string& v) {
+  for (char c : v)
+    if (static_cast<unsigned char>(c) < 0x20 || c == ',') return "needs a text without commas or line breaks";
+  o.units = v;
+  return "";
+}
+
 const OptionSpec kOptions[] = {
     {"--resume", nullptr, kBoth, "continue a study after the last run its checkpoint holds",
      [](RunOptions& o, const std::string&) { o.resume = true; return std::string(); }},
@@ -101,6 +148,18 @@ const OptionSpec kOptions[] = {
      [](RunOptions& o, const std::string& v) { return SetAtLeast(v, o.bootstrap, 0, "a whole number from 0"); }},
     {"--observed", "FILE", kOat, "Morris: observed flows (as ensemble-runner reads them) for the NSE and KGE",
      [](RunOptions& o, const std::string& v) { o.observedFile = v; return std::string(); }},
+    {"--metrics-per-run", nullptr, kEnsemble, "write the fit measures of every run to run_metrics.csv",
+     [](RunOptions& o, const std::string&) { o.metricsPerRun = true; return std::string(); }},
+    {"--band", "P_LOW,P_HIGH", kEnsemble, "write band.csv: these percentiles and the median of the runs per step",
+     SetBand},
+    {"--behavioural", "EXPR", kEnsemble, "run only the sets top:10% or objective<=VALUE (first flux, smaller is better)",
+     SetBehavioural},
+    {"--start-date", "YYYY-MM-DD", kEnsemble, "the date of step 1, for the date column of the tidy files",
+     [](RunOptions& o, const std::string& v) {
+       return ParseIsoDate(v, o.startDate) ? std::string() : std::string("needs a date YYYY-MM-DD");
+     }},
+    {"--units", "TEXT", kEnsemble, "the unit of the flows, such as m3/s, for the tidy files and the pictures",
+     SetUnits},
     {"--serve-runs", "FOLDER", kBoth, nullptr,
      [](RunOptions& o, const std::string& v) { o.serveRuns = v; return std::string(); }},
     {"--help", nullptr, kBoth, "print this help and exit (also -h)",

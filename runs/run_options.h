@@ -5,8 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "civil_date.h"
+
 // Which program takes an option.
 enum class ProgramKind { Ensemble = 1, Oat = 2 };
+
+// Which parameter sets a study runs: all, the best share of them, or those
+// whose first-flux objective value is at most a limit (smaller is better).
+struct BehaviouralRule {
+  enum class Kind { All, TopShare, AtMost } kind = Kind::All;
+  double value = 0;  // the share in percent, or the limit
+  std::string text;  // as given
+};
 
 struct RunOptions {
   bool help = false;          // -h, --help
@@ -28,6 +38,14 @@ struct RunOptions {
   unsigned long long seed = 1;  // --seed S
   int bootstrap = 1000;       // --bootstrap B
   std::string observedFile;   // --observed FILE
+  // ensemble-runner's fit measures and bands
+  bool metricsPerRun = false;  // --metrics-per-run: run_metrics.csv
+  bool band = false;           // --band P_LOW,P_HIGH: band.csv of these percentiles
+  double bandLow = 0, bandHigh = 100;
+  std::string bandText;        // as given, for the checkpoint and the files' comments
+  BehaviouralRule behavioural; // --behavioural top:N%|objective<=VALUE
+  CivilDate startDate;         // --start-date YYYY-MM-DD (year 0: none)
+  std::string units;           // --units TEXT
   std::vector<std::string> arguments;  // what is not an option, in order
 };
 

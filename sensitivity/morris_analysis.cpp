@@ -93,9 +93,14 @@ std::vector<MorrisStatistics> MorrisEffects(const std::vector<MorrisPoint>& desi
 
 std::string MorrisTable(const std::vector<MorrisStatistics>& statistics, const std::vector<std::string>& outputs) {
   std::string out = "output,parameter,mu,mu_star,sigma,mu_star_conf,r\n";
-  for (const MorrisStatistics& s : statistics)
-    out += FormatString("%s,%s,%.9g,%.9g,%.9g,%.9g,%d\n", outputs[static_cast<size_t>(s.output)].c_str(),
-                        kAdjustableParameters[s.parameter - 1].name, s.mu, s.muStar, s.sigma, s.muStarConf, s.r);
+  for (const MorrisStatistics& s : statistics) {
+    out += outputs[static_cast<size_t>(s.output)] + "," + kAdjustableParameters[s.parameter - 1].name;
+    for (double figure : {s.mu, s.muStar, s.sigma, s.muStarConf}) {
+      out += ',';
+      AppendTidy(out, figure);
+    }
+    out += FormatString(",%d\n", s.r);
+  }
   return out;
 }
 

@@ -90,7 +90,7 @@ std::string MorrisDesignText(const std::vector<MorrisPoint>& design) {
   for (const MorrisPoint& point : design) {
     out += FormatString("%d,%d,%s", point.trajectory, point.step,
                         point.changed ? kAdjustableParameters[point.changed - 1].name : "");
-    for (double m : point.multipliers) out += FormatString(",%.9g", m);
+    for (double m : point.multipliers) out += "," + TidyText(m);
     out += '\n';
   }
   return out;

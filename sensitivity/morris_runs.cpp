@@ -144,7 +144,7 @@ std::string RunsTable(const std::vector<MorrisPoint>& design, const std::vector<
     out += FormatString("%zu,%d,%d,%s", k + 1, design[k].trajectory, design[k].step,
                         design[k].changed ? kAdjustableParameters[design[k].changed - 1].name : "");
     for (size_t o = 0; o < names.size(); ++o)
-      out += FormatString(",%.9g", o < outputs[k].size() ? outputs[k][o] : nan);
+      out += "," + TidyText(o < outputs[k].size() ? outputs[k][o] : nan);
     out += '\n';
   }
   return out;

@@ -168,8 +168,9 @@ void WriteRunTable(PendingFile& runs, const std::vector<OatRow>& rows, const Fig
   runs.Write("run,parameter,multiplier,max_flow,mean_flow,stddev_flow\n");
   for (size_t k = 0; k < rows.size(); ++k) {
     const RunStatistics stats = StatisticsOf(progress.figures[k]);
-    runs.Write(FormatString("%zu,%s,%.9g,%.9g,%.9g,%.9g\n", k + 1, kAdjustableParameters[rows[k].whichParam - 1].name,
-                            static_cast<double>(rows[k].oatValue), stats.max_mod, stats.mean_mod, stats.stddev));
+    runs.Write(FormatString("%zu,%s,", k + 1, kAdjustableParameters[rows[k].whichParam - 1].name) +
+               TidyText(static_cast<double>(rows[k].oatValue)) + "," + TidyText(stats.max_mod) + "," +
+               TidyText(stats.mean_mod) + "," + TidyText(stats.stddev) + "\n");
   }
 }
 
@@ -188,8 +189,8 @@ void WriteSensitivitySummary(OatResultFiles& files, const std::vector<OatRow>& r
     const SensitivityAccumulator& a = accumulators[p];
     const double max = a.sumMaxChange * perRun, mean = a.sumMeanChange * perRun, stddev = a.sumStddevChange * perRun;
     files.summary.Write(FormatString("%d,%.3f,%.3f,%.3f\n", rows[p].whichParam, max, mean, stddev));
-    files.sensitivity.Write(FormatString("%d,%s,%.9g,%.9g,%.9g\n", rows[p].whichParam,
-                                         kAdjustableParameters[rows[p].whichParam - 1].name, max, mean, stddev));
+    files.sensitivity.Write(FormatString("%d,%s,", rows[p].whichParam, kAdjustableParameters[rows[p].whichParam - 1].name) +
+                            TidyText(max) + "," + TidyText(mean) + "," + TidyText(stddev) + "\n");
   }
 }
 

@@ -6,24 +6,6 @@
 #include "input_error.h"
 #include "text.h"
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
-
-int DaysInMonth(int year, int monthIndex) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return kDays[monthIndex] + (monthIndex == 1 && IsLeapYear(year) ? 1 : 0);
-}
-
-RecordDate NextDay(RecordDate d) {
-  if (++d.day > DaysInMonth(d.year, d.month - 1)) {
-    d.day = 1;
-    if (++d.month > 12) {
-      d.month = 1;
-      ++d.year;
-    }
-  }
-  return d;
-}
-
 RecordDate LastWalkDate(const StatsSettings& s) {
   RecordDate date{s.startYear, s.startMonth, s.startDay};
   long remaining = s.recordCount - 1;
@@ -53,11 +35,6 @@ int DaysInYear(int label, int yearStartMonth) {
   return days;
 }
 
-std::string DateText(const RecordDate& date) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-  return text;
-}
 
 void CheckSettingsLimits(const StatsSettings& s, const std::string& path) {
   auto refuse = [&](long line, const std::string& what) { throw InputError(path, line, what); };

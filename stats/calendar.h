@@ -3,16 +3,9 @@
 
 #include <string>
 
+#include "civil_date.h"
 #include "daily_fields.h"
 #include "stats_settings.h"
-
-bool IsLeapYear(int year);
-
-// Days of month `monthIndex` (0 = January) in `year`.
-int DaysInMonth(int year, int monthIndex);
-
-// The day after `date`.
-RecordDate NextDay(RecordDate date);
 
 // The date of the last record the walk takes (the start date when it takes none).
 RecordDate LastWalkDate(const StatsSettings& settings);
@@ -26,9 +19,6 @@ int YearLabel(const RecordDate& date, int yearStartMonth);
 
 // The days of the year labelled `label` that starts in month `yearStartMonth`.
 int DaysInYear(int label, int yearStartMonth);
-
-// "YYYY-MM-DD".
-std::string DateText(const RecordDate& date);
 
 // Refuses settings outside their limits with an InputError naming the line
 // of the settings file `settingsPath`: dates outside the years 1 to 9999, an

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "civil_date.h"
+
 enum class FieldKind {
   Number,   // a decimal number, in plain or exponent notation, within the float range
   Missing,  // empty, or a word that does not begin like a number ("NA", "NaN", "-")
@@ -13,9 +15,8 @@ enum class FieldKind {
 // are dropped. A Number's value, rounded to single precision, goes to `value`.
 FieldKind ParseDailyField(std::string_view field, float& value);
 
-struct RecordDate {
-  int year = 0, month = 0, day = 0;  // year 0: the field holds no date
-};
+// year 0: the field holds no date.
+using RecordDate = CivilDate;
 
 // The date of a first field that begins with YYYY-MM-DD or YYYY/MM/DD (a
 // time of day may follow, after a blank or a "T"); false for anything else,
