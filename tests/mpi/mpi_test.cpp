@@ -84,6 +84,20 @@ TEST(Mpi, MorrisScreeningGivesTheSerialFiles) {
     EXPECT_EQ(parallel.Read(name), serial.Read(name)) << name;
 }
 
+// The fit measures, a percentile band and behavioural sets: the serial files.
+TEST(Mpi, TheTidyFilesOfABandAreTheSerialOnes) {
+  const std::string options = " --band 2.5,97.5 --metrics-per-run --behavioural top:80% --start-date 2001-10-01 ";
+  EnsembleFixture serial(kSets);
+  ASSERT_EQ(serial.Run(options + "run.txt").status, 0);
+  EnsembleFixture parallel(kSets);
+  Outcome o = RunProgram(parallel.dir.path(), MPIEXEC,
+                         MpiRun(3, ENSEMBLE_RUNNER_PATH) + options + "--worker-root workers run.txt");
+  ASSERT_EQ(o.status, 0) << o.err;
+  for (const char* name : {"series.csv", "bounds.csv", "stats.csv", "metrics.csv", "run_metrics.csv", "band.csv"})
+    EXPECT_EQ(parallel.Read(name), serial.Read(name)) << name;
+  EXPECT_FALSE(std::filesystem::exists(parallel.dir / "workers" / "ensemble-runner.flows"));
+}
+
 TEST(Mpi, AKilledRunResumesToTheSameFiles) {
   EnsembleFixture whole(kSets);
   ASSERT_EQ(whole.Run().status, 0);
