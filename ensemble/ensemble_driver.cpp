@@ -18,6 +18,7 @@
 #include "model_inputs.h"
 #include "model_run.h"
 #include "objectives.h"
+#include "observed_series.h"
 #include "run_dispatch.h"
 #include "run_book.h"
 #include "run_failure.h"
@@ -34,6 +35,7 @@ struct EnsembleLists {
   DoubleMatrix sets;        // nruns x 20 multipliers
   std::vector<int> setNumbers;  // the number each set line begins with
   DoubleMatrix objectives;  // nruns x nflux objective values
+  std::vector<std::string> stations;  // the observed file's column names
 };
 
 // Which runs the study makes and what it keeps of each beyond the bounds:
@@ -51,8 +53,9 @@ struct StudyPlan {
 
 EnsembleLists ReadEnsembleLists(const CalibrationSettings& s, const RunFiles& files) {
   EnsembleLists lists;
-  lists.observed =
-      ParseObservedSeries(ReadFileOrDie(files.observedFlowFile), files.observedFlowFile, s.nsteps, s.nflux);
+  const std::string observed = ReadFileOrDie(files.observedFlowFile);
+  lists.observed = ParseObservedSeries(observed, files.observedFlowFile, s.nsteps, s.nflux);
+  lists.stations = ObservedStationNames(observed, s.nflux);
   lists.sets = ParseRunList(ReadFileOrDie(files.parameterSetFile), files.parameterSetFile, s.nruns, s.nparam,
                             "multipliers", &lists.setNumbers);
   lists.objectives = ParseRunList(ReadFileOrDie(files.objectiveFile), files.objectiveFile, s.nruns, s.nflux,
@@ -279,8 +282,9 @@ void AddFitSettings(const RunOptions& options, StudyInputs& inputs) {
   inputs.AddSetting("the fit measures of every run (--metrics-per-run)", options.metricsPerRun ? "yes" : "no");
 }
 
-TidyNotes NotesOf(const RunOptions& options, const StudyPlan& plan, int nruns) {
+TidyNotes NotesOf(const RunOptions& options, const StudyPlan& plan, const EnsembleLists& lists, int nruns) {
   TidyNotes notes;
+  notes.stations = lists.stations;
   notes.units = options.units;
   notes.startDate = options.startDate;
   notes.band = options.band ? "percentiles " + options.bandText + " of the runs" : "min/max of the runs";
@@ -295,7 +299,7 @@ TidyNotes NotesOf(const RunOptions& options, const StudyPlan& plan, int nruns) {
 std::vector<std::string> TidyTexts(const CalibrationSettings& s, const RunOptions& options, const StudyPlan& plan,
                                    const EnsembleLists& lists, const EnsembleProgress& progress,
                                    const EnsembleResults& r) {
-  const TidyNotes notes = NotesOf(options, plan, s.nruns);
+  const TidyNotes notes = NotesOf(options, plan, lists, s.nruns);
   std::unique_ptr<PercentileBand> band;
   if (plan.flows)
     band = std::make_unique<PercentileBand>(BuildPercentileBand(*plan.flows, [&] {

@@ -53,7 +53,7 @@ std::string MetricsText(const TidyNotes& notes, const std::vector<FitMeasures>& 
   out += std::string("flux,station,") + kMeasureNames + "\n";
   double figures[kFitFigures];
   for (size_t j = 0; j < fits.size(); ++j) {
-    out += std::to_string(j + 1) + ",Station" + std::to_string(j + 1) + ",";
+    out += std::to_string(j + 1) + "," + (j < notes.stations.size() ? notes.stations[j] : "Station" + std::to_string(j + 1)) + ",";
     StoreFit(fits[j], figures);
     AppendFigures(out, figures, bands[j].pFactor, bands[j].rFactor);
   }

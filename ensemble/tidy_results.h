@@ -24,6 +24,7 @@ struct TidyNotes {
   std::string band;          // "min/max" or the percentiles asked, such as "2.5,97.5"
   size_t keptSets = 0, totalSets = 0;
   std::string behavioural;   // the rule, "" for every set
+  std::vector<std::string> stations;  // a name per flux, for metrics.csv
 };
 
 // The fit measures of one run and flux as they are kept between runs: n,

@@ -50,3 +50,23 @@ DoubleMatrix ParseObservedSeries(std::string_view text, const std::string& path,
   return observed;
 }
 
+
+std::vector<std::string> ObservedStationNames(std::string_view text, int nflux) {
+  const std::string_view header = text.substr(0, text.find_first_of("\r\n"));
+  std::vector<std::string> fields;
+  size_t start = 0;
+  while (start <= header.size()) {
+    const size_t comma = std::min(header.find(',', start), header.size());
+    std::string field(header.substr(start, comma - start));
+    field.erase(std::remove_if(field.begin(), field.end(), [](char c) { return c == '"' || c == ' ' || c == '\t'; }),
+                field.end());
+    fields.push_back(field);
+    start = comma + 1;
+  }
+  std::vector<std::string> names;
+  for (int j = 0; j < nflux; ++j) {
+    const size_t at = static_cast<size_t>(j) + 1;
+    names.push_back(at < fields.size() && !fields[at].empty() ? fields[at] : "Station" + std::to_string(j + 1));
+  }
+  return names;
+}

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "arrays.h"
 
@@ -11,3 +12,8 @@
 // comma-separated values; an empty field, "NaN" or "NA" is a missing
 // observation, held as NaN. Throws InputError for anything else.
 DoubleMatrix ParseObservedSeries(std::string_view text, const std::string& path, int nsteps, int nflux);
+
+// The names of the nflux value columns in the header line (after the label
+// column), blanks and quotes dropped; "StationN" for a column the header
+// does not name.
+std::vector<std::string> ObservedStationNames(std::string_view text, int nflux);

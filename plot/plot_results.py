@@ -16,6 +16,7 @@ renamed only when all of them are complete.
 """
 
 import argparse
+import datetime
 import math
 import os
 import sys
@@ -241,6 +242,101 @@ class Output:
         self.pending = []
 
 
+def read_tidy(path):
+    """A tidy file of ensemble-runner: its "# key: value" notes, its header and its rows of fields."""
+    lines = read_lines(path)
+    notes = {}
+    at = 0
+    while at < len(lines) and lines[at].startswith("#"):
+        key, _, value = lines[at][1:].partition(":")
+        notes[key.strip()] = value.strip()
+        at += 1
+    if at >= len(lines):
+        raise InputProblem(path, at + 1, "expected the header line after the notes")
+    rows = [(number_, line.split(",")) for number_, line in enumerate(lines[at + 1:], start=at + 2) if line]
+    return notes, lines[at], rows
+
+
+def read_band_file(path, nflux, nsteps):
+    """band.csv: per flux the lower, median and upper percentile of every step."""
+    notes, header, rows = read_tidy(path)
+    if header != "step,date,flux,lower,median,upper":
+        raise InputProblem(path, 1, "expected the header 'step,date,flux,lower,median,upper'")
+    band = [[[math.nan] * nsteps for _ in range(3)] for _ in range(nflux)]
+    for number_, fields in rows:
+        if len(fields) != 6:
+            raise InputProblem(path, number_, "expected 6 fields, found %d" % len(fields))
+        step = whole(fields[0], path, number_, "a time step from 1 to %d" % nsteps, 1, nsteps)
+        flux = whole(fields[2], path, number_, "a flux from 1 to %d" % nflux, 1, nflux)
+        for k in range(3):
+            band[flux - 1][k][step - 1] = number(fields[3 + k], path, number_, "a number or NaN")
+    return notes, band
+
+
+def band_label(notes):
+    """"95 % band" for the percentiles 2.5 and 97.5; "ensemble band" for min/max."""
+    words = notes.get("band", "").split()
+    if len(words) >= 2 and words[0] == "percentiles":
+        low, _, high = words[1].partition(",")
+        try:
+            return "%g %% band (percentiles %s and %s)" % (float(high) - float(low), low, high)
+        except ValueError:
+            pass
+    return "ensemble band (lowest to highest run)"
+
+
+def step_axis(steps, notes, path):
+    """Dates from the tidy files' start date, else the step numbers."""
+    start = notes.get("start_date")
+    if not start:
+        return steps, "time step"
+    try:
+        first = datetime.date.fromisoformat(start)
+    except ValueError:
+        raise InputProblem(path, 0, "expected the start date as YYYY-MM-DD, found %s" % quoted(start))
+    return [first + datetime.timedelta(days=t - 1) for t in steps], "date"
+
+
+def flow_label(notes):
+    return "flow (%s)" % notes["units"] if notes.get("units") else "flow"
+
+
+def draw_fit(fig_axes, j, observed, calibrated, lower, upper, threshold, notes, label):
+    """Observed against calibrated with the 1:1 line, and the flow-duration curves."""
+    scatter, duration = fig_axes
+    pairs = [(o, c) for o, c in zip(observed, calibrated) if o > threshold and not math.isnan(c)]
+    scatter.scatter([o for o, _ in pairs], [c for _, c in pairs], s=6, color="#3182bd", alpha=0.6)
+    top = max([max(p) for p in pairs] + [0.0]) * 1.05 or 1.0
+    scatter.plot([0, top], [0, top], color="black", linewidth=0.8, label="1:1")
+    scatter.set_xlim(0, top)
+    scatter.set_ylim(0, top)
+    scatter.set_xlabel("observed " + flow_label(notes))
+    scatter.set_ylabel("calibrated " + flow_label(notes))
+    scatter.set_title("Station %d: observed against calibrated (scored steps)" % (j + 1))
+    scatter.legend(loc="upper left")
+    scatter.grid(alpha=0.3)
+
+    def curve(values):
+        kept = sorted((v for v in values if not math.isnan(v)), reverse=True)
+        n = len(kept)
+        return [100.0 * (i + 1) / (n + 1) for i in range(n)], kept
+
+    x_low, y_low = curve(lower)
+    x_up, y_up = curve(upper)
+    if len(y_low) == len(y_up):
+        duration.fill_between(x_low, y_low, y_up, color="#9ecae1", alpha=0.7, linewidth=0, label=label)
+    for values, color, name in ((observed, "black", "observed"), (calibrated, "#e6550d", "calibrated")):
+        x, y = curve(values)
+        duration.plot(x, y, color=color, linewidth=1.0, label=name)
+    if all(v > 0 for v in y_low + y_up if not math.isnan(v)) and y_low:
+        duration.set_yscale("log")
+    duration.set_xlabel("exceedance probability (%)")
+    duration.set_ylabel(flow_label(notes))
+    duration.set_title("Station %d: flow-duration curves" % (j + 1))
+    duration.legend(loc="upper right")
+    duration.grid(alpha=0.3)
+
+
 def command_band(args, out):
     files = read_run_control(args.run_control)
     threshold = read_threshold(files["settings"])
@@ -252,33 +348,47 @@ def command_band(args, out):
         raise InputProblem(files["bounds"], 1, "expected %d stations and %d time steps, as in %s"
                            % (nflux, len(series), files["series"]))
     stats = read_statistics(files["statistics"], nflux)
+    # The units, the dates and a percentile band come from the tidy files when they are there.
+    notes = read_tidy("metrics.csv")[0] if os.path.exists("metrics.csv") else {}
+    band = None
+    if os.path.exists("band.csv"):
+        notes, band = read_band_file("band.csv", nflux, len(series))
     steps = [row[0] for row in series]
+    axis, axis_label = step_axis(steps, notes, "metrics.csv")
+    label = band_label(notes) if band else "ensemble band (lowest to highest run)"
     quality = []
     pictures = []
     for j in range(nflux):
         observed = [row[1 + 2 * j] for row in series]
         calibrated = [row[2 + 2 * j] for row in series]
-        lower = [row[1 + j] for row in bounds]
-        upper = [row[1 + nflux + j] for row in bounds]
+        if band:
+            lower, _, upper = band[j]
+        else:
+            lower = [row[1 + j] for row in bounds]
+            upper = [row[1 + nflux + j] for row in bounds]
         average = [row[1 + 2 * nflux + j] for row in bounds]
         p_factor, r_factor, n = band_quality(observed, lower, upper, threshold)
         quality.append((j + 1, p_factor, r_factor, n))
         fig, ax = plt.subplots(figsize=WIDE)
-        ax.fill_between(steps, lower, upper, color="#9ecae1", alpha=0.7, label="ensemble band", linewidth=0)
-        ax.plot(steps, average, color="#3182bd", linewidth=0.8, label="ensemble average")
-        ax.plot(steps, calibrated, color="#e6550d", linewidth=0.8, label="calibrated (middle rank)")
-        points = [(t, o) for t, o in zip(steps, observed) if not math.isnan(o)]
+        ax.fill_between(axis, lower, upper, color="#9ecae1", alpha=0.7, label=label, linewidth=0)
+        ax.plot(axis, average, color="#3182bd", linewidth=0.8, label="ensemble average")
+        ax.plot(axis, calibrated, color="#e6550d", linewidth=0.8, label="calibrated (middle rank)")
+        points = [(t, o) for t, o in zip(axis, observed) if not math.isnan(o)]
         ax.scatter([t for t, _ in points], [o for _, o in points], s=4, color="black", label="observed", zorder=3)
         if args.log:
             ax.set_yscale("log")
-        ax.set_xlabel("time step")
-        ax.set_ylabel("flow")
+        ax.set_xlabel(axis_label)
+        ax.set_ylabel(flow_label(notes))
         s = stats[j]
         ax.set_title("Station %d   RMS %.4f   NSE %.4f   BIAS %.4f %%   p-factor %s   r-factor %s"
                      % (j + 1, s["RMS"], s["NSE"], s["BIAS"], figure_text(p_factor), figure_text(r_factor)))
         ax.legend(loc="upper right")
         ax.grid(alpha=0.3)
         pictures.append(out.picture(fig, "band_flux%d" % (j + 1)))
+        fig, axes = plt.subplots(1, 2, figsize=WIDE)
+        draw_fit(axes, j, observed, calibrated, lower, upper, threshold, notes, label)
+        fig.tight_layout()
+        pictures.append(out.picture(fig, "fit_flux%d" % (j + 1)))
     table = "Flux,PFactor,RFactor,Observed\n" + "".join(
         "%d,%s,%s,%d\n" % (flux, figure_text(p), figure_text(r), n) for flux, p, r, n in quality)
     pictures.append(out.text("band_quality.csv", table))

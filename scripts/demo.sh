@@ -19,10 +19,12 @@ for program in ensemble oat morris calvor; do
   cp "$bin/fluvex.dll" "$run/$program/"
 done
 
-echo "== ensemble-runner run_control.txt (in $run/ensemble)"
+echo "== ensemble-runner --band 2.5,97.5 --metrics-per-run --start-date 2001-01-01 --units m3/s run_control.txt (in $run/ensemble)"
 cd "$run/ensemble"
-"$bin/ensemble-runner" run_control.txt > ensemble-runner.log
+"$bin/ensemble-runner" --band 2.5,97.5 --metrics-per-run --start-date 2001-01-01 --units m3/s run_control.txt \
+  > ensemble-runner.log
 tail -n 12 ensemble-runner.log
+cat metrics.csv
 "$bin/plot-results" band run_control.txt
 
 echo "== oat-sensitivity (in $run/oat)"
@@ -48,7 +50,11 @@ Results in $run:
   ensemble/series.csv        observed and calibrated (middle-rank set) flows per station and day
   ensemble/bounds.csv        lowest, highest and average flow of the ensemble per station and day
   ensemble/statistics.csv    RMS, STD, NSE, NSC and BIAS of the calibrated run per station
-  ensemble/band_flux1.png .. band_flux3.png   ensemble band, average, calibrated and observed flows per station
+  ensemble/metrics.csv       NSE, KGE (2009, 2012) and parts, pbias, RMSE, MAE, log NSE, p- and r-factor per station
+  ensemble/run_metrics.csv   the same measures for every run
+  ensemble/band.csv          2.5 and 97.5 percentiles and the median of the runs per day and station
+  ensemble/band_flux1.png .. band_flux3.png   95 % band, average, calibrated and observed flows per station, by date
+  ensemble/fit_flux1.png .. fit_flux3.png     observed against calibrated, and flow-duration curves, per station
   ensemble/band_quality.csv                   p-factor and r-factor of the band per station
   oat/OAT.txt                the 400 one-at-a-time runs: parameter and multiplier
   oat/parameter.in           parameter table with the derived lower and upper multipliers

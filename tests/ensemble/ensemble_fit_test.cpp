@@ -31,15 +31,16 @@ TEST(EnsembleFit, TheMeasuresOfTheCalibratedRunByHand) {
   const Outcome o = f.Run("--units m3/s run.txt");
   ASSERT_EQ(o.status, 0) << o.err;
   const std::string metrics = f.Read("metrics.csv");
-  // r = 1, alpha = beta = 2, gamma = 1; the min/max band holds every observation.
+  // r = 1, alpha = beta = 2, gamma = 1; the min/max band holds every observation. The
+  // stations are named as in the observed file.
   EXPECT_EQ(metrics,
             "# ensemble-runner 2.0.0: fit measures of the calibrated (middle-rank) run over the scored pairs\n"
             "# units: m3/s\n"
             "# band: min/max of the runs\n"
             "# sets: 3 of 3 run\n" +
                 std::string(kMetricsHeader) +
-                "1,Station1,3,-3.375,-0.414213562,1,2,2,0,1,100,34.1565026,30,-0.0748561709,1,3.75\n"
-                "2,Station2,3,-6,-0.414213562,1,2,2,0,1,100,43.204938,40,-1.3516632,1,5\n");
+                "1,S1,3,-3.375,-0.414213562,1,2,2,0,1,100,34.1565026,30,-0.0748561709,1,3.75\n"
+                "2,S2,3,-6,-0.414213562,1,2,2,0,1,100,43.204938,40,-1.3516632,1,5\n");
   // Without the new options the specified files are those of before, and nothing else is left.
   EXPECT_FALSE(std::filesystem::exists(f.dir / "band.csv"));
   EXPECT_FALSE(std::filesystem::exists(f.dir / "run_metrics.csv"));
@@ -51,16 +52,16 @@ TEST(EnsembleFit, TheThresholdAndMissingObservationsLeavePairsOut) {
   ASSERT_EQ(f.Run().status, 0);
   // Above 15: 30 and 50 only.
   EXPECT_EQ(LineStarting(f.Read("metrics.csv"), "1,"),
-            "1,Station1,2,-16,-0.414213562,1,2,2,0,1,100,41.2310563,40,-6.40515845,1,7.07106781");
+            "1,S1,2,-16,-0.414213562,1,2,2,0,1,100,41.2310563,40,-6.40515845,1,7.07106781");
   EnsembleFixture missing({0.5, 2, 3});
   missing.Write("obs.csv", "Day,S1,S2,S3\n1,10,20,5,\n2,NaN,40,5,\n3,50,60,5,\n");
   ASSERT_EQ(missing.Run().status, 0);
-  EXPECT_EQ(LineStarting(missing.Read("metrics.csv"), "1,Station1,").substr(0, 18), "1,Station1,2,-2.25");
+  EXPECT_EQ(LineStarting(missing.Read("metrics.csv"), "1,S1,").substr(0, 12), "1,S1,2,-2.25");
   // One pair left: nothing with a spread is defined.
   EnsembleFixture one({0.5, 2, 3}, 2, 1, 40);
   ASSERT_EQ(one.Run().status, 0);
   EXPECT_EQ(LineStarting(one.Read("metrics.csv"), "1,"),
-            "1,Station1,1,NaN,NaN,NaN,NaN,NaN,NaN,NaN,NaN,NaN,NaN,NaN,1,NaN");
+            "1,S1,1,NaN,NaN,NaN,NaN,NaN,NaN,NaN,NaN,NaN,NaN,NaN,1,NaN");
 }
 
 // Seven runs: the band's percentiles are numpy's of the seven flows per step.

@@ -122,6 +122,31 @@ class Commands(unittest.TestCase):
             # Flux 1: the hand-made band above; flux 2: 3 and 4 lie above 2, inside, the missing one is left out.
             self.assertEqual(f.read(), "Flux,PFactor,RFactor,Observed\n1,0.7500,1.1275,4\n2,1.0000,3.5355,2\n")
 
+    def test_band_from_the_tidy_files(self):
+        # A percentile band narrower than the min/max one: flux 1's observations 10 and 20 fall outside.
+        ensemble_files(self.dir)
+        notes = "# ensemble-runner 2.0.0: x\n# units: m3/s\n# start_date: 2000-02-28\n# band: percentiles 5,95 of the runs\n"
+        write(self.dir, "metrics.csv", notes + "flux,station\n")
+        write(self.dir, "band.csv", notes + "step,date,flux,lower,median,upper\n" + "".join(
+            "%d,,%d,%s,0,%s\n" % (t, j, lo, up)
+            for t, j, lo, up in ((1, 1, 4, 6), (2, 1, 11, 12), (3, 1, 12, 19), (4, 1, 25, 35),
+                                 (1, 2, 0, 2), (2, 2, 1, 3), (3, 2, 2, 5), (4, 2, 3, 5))))
+        result = self.run_plot("band", "run.txt")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        for name in ("band_flux1.png", "fit_flux1.png", "fit_flux2.png"):
+            self.assertEqual(png_size(os.path.join(self.dir, name)), (1600, 900))
+        with open(os.path.join(self.dir, "band_quality.csv")) as f:
+            self.assertEqual(f.read(), "Flux,PFactor,RFactor,Observed\n1,0.5000,0.4510,4\n2,1.0000,3.5355,2\n")
+        self.assertEqual(plot_results.band_label({"band": "percentiles 2.5,97.5 of the runs"}),
+                         "95 % band (percentiles 2.5 and 97.5)")
+        self.assertEqual(plot_results.band_label({"band": "min/max of the runs"}), "ensemble band (lowest to highest run)")
+        days, label = plot_results.step_axis([1, 2, 3], {"start_date": "2000-02-28"}, "metrics.csv")
+        self.assertEqual((label, [d.isoformat() for d in days]), ("date", ["2000-02-28", "2000-02-29", "2000-03-01"]))
+        self.assertEqual(plot_results.flow_label({"units": "m3/s"}), "flow (m3/s)")
+        self.remove_pictures()
+        write(self.dir, "band.csv", notes + "step,date,flux,lower,median,upper\n9,,1,1,2,3\n")
+        self.assert_refused(["band", "run.txt"], "band.csv:6: expected a time step from 1 to 4, found '9'")
+
     def test_sensitivity(self):
         sensitivity_files(self.dir)
         result = self.run_plot("sensitivity")
