@@ -1,6 +1,7 @@
 #include "ensemble_driver.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -301,12 +302,15 @@ std::vector<std::string> TidyTexts(const CalibrationSettings& s, const RunOption
                                    const EnsembleResults& r) {
   const TidyNotes notes = NotesOf(options, plan, lists, s.nruns);
   std::unique_ptr<PercentileBand> band;
-  if (plan.flows)
-    band = std::make_unique<PercentileBand>(BuildPercentileBand(*plan.flows, [&] {
-      std::vector<size_t> slots;
-      for (size_t k : SucceededRuns(progress, plan)) slots.push_back(plan.SlotOf(k));
-      return slots;
-    }(), s.nsteps, s.nflux, options.bandLow, options.bandHigh));
+  if (plan.flows) {
+    std::vector<size_t> slots;
+    for (size_t k : SucceededRuns(progress, plan)) slots.push_back(plan.SlotOf(k));
+    const auto start = std::chrono::steady_clock::now();
+    band = std::make_unique<PercentileBand>(
+        BuildPercentileBand(*plan.flows, slots, s.nsteps, s.nflux, options.bandLow, options.bandHigh));
+    std::printf("Band of the percentiles %s built from %zu runs in %.1f s\n", options.bandText.c_str(), slots.size(),
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
   const DoubleMatrix& lower = band ? band->lower : r.lowerBound;
   const DoubleMatrix& upper = band ? band->upper : r.upperBound;
   std::vector<BandCoverage> coverage;
