@@ -1,8 +1,12 @@
 #include "test_support.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,6 +60,25 @@ std::string ReadFile(const fs::path& path) {
   return text.str();
 }
 
+#if defined(_WIN32)
+// Through cmd.exe: the line starts with "cd", so cmd keeps the quotes that follow.
+Outcome RunProgram(const fs::path& dir, const std::string& program, const std::string& arguments) {
+  fs::path out = dir / ".stdout", err = dir / ".stderr";
+  std::string command = "cd /d \"" + dir.string() + "\" && \"" + program + "\" " + arguments + " > \"" +
+                        out.string() + "\" 2> \"" + err.string() + "\" < NUL";
+  int status = std::system(command.c_str());
+  Outcome outcome{status, ReadFile(out), ReadFile(err)};
+  fs::remove(out);
+  fs::remove(err);
+  return outcome;
+}
+
+std::string BesideThisProgram(const std::string& name) {
+  std::string path(MAX_PATH, '\0');
+  path.resize(GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  return (fs::path(path).parent_path() / name).string();
+}
+#else
 static int StatusOf(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
 
 Outcome RunInChild(const std::function<void()>& body) {
@@ -93,6 +116,8 @@ Outcome RunProgram(const fs::path& dir, const std::string& program, const std::s
   fs::remove(err);
   return outcome;
 }
+
+#endif
 
 std::string WithoutElapsedTime(const std::string& out) {
   size_t at = out.find("\nCompleted in ");

@@ -71,9 +71,14 @@ struct Outcome {
   std::string err;  // standard error
 };
 
+#if !defined(_WIN32)
 // Runs `body` in a forked child with standard output and error captured; the
 // child exits 0 when `body` returns.
 Outcome RunInChild(const std::function<void()>& body);
+#else
+// The path of the file `name` in the folder of the running test program.
+std::string BesideThisProgram(const std::string& name);
+#endif
 
 // Runs `program` with `arguments` (already quoted as needed) in `dir`.
 Outcome RunProgram(const std::filesystem::path& dir, const std::string& program,
