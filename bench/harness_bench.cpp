@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "best_seconds.h"
 #include "checked_files.h"
 #include "stop.h"
 #include "model_run.h"
@@ -18,16 +19,6 @@
 #include "text.h"
 
 namespace {
-
-double Seconds(const std::function<void()>& work, int repeats = 5) {
-  double best = 1e300;
-  for (int i = 0; i < repeats; ++i) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return best;
-}
 
 void Write(const char* path, const std::string& text) {
   File f(std::fopen(path, "wb"));
@@ -60,9 +51,9 @@ void BenchReading() {
   s.fluxColumns = IntVector(fluxes);
   for (int i = 0; i < fluxes; ++i) s.fluxColumns[i] = i == 0 ? 1 : 4;
   DoubleMatrix flows(lines, fluxes);
-  double readSeconds = Seconds([&] { ReadSimulatedFlows(s, flows); });
+  double readSeconds = BestSeconds([&] { ReadSimulatedFlows(s, flows); });
   std::string copy;
-  double floorSeconds = Seconds([&] { ReadFileText(kStreamflowFile, copy); });
+  double floorSeconds = BestSeconds([&] { ReadFileText(kStreamflowFile, copy); });
   Report("ReadSimulatedFlows", static_cast<double>(text.size()), readSeconds, floorSeconds);
 }
 
@@ -88,14 +79,14 @@ void BenchWriting() {
   ParameterSet set(20);
   for (int m = 0; m < 20; ++m) set[m] = 1.1;
   RunFiles files;
-  double writeSeconds = Seconds([&] { WriteModelFiles(set, s, files); });
+  double writeSeconds = BestSeconds([&] { WriteModelFiles(set, s, files); });
   std::string written, part;
   ReadFileText("basin.txt", written);
   ReadFileText("river.txt", part);
   written += part;
-  double floorSeconds = Seconds([&] { Write("floor.txt", written); });
+  double floorSeconds = BestSeconds([&] { Write("floor.txt", written); });
   Report("WriteModelFiles (incl. reading)", static_cast<double>(written.size()), writeSeconds, floorSeconds);
-  double formatSeconds = Seconds([&] {
+  double formatSeconds = BestSeconds([&] {
     std::string out;
     for (const SubbasinRecord& b : s.subbasins) AppendBasinLine(out, b);
     for (const ReachRecord& r : s.reaches) AppendReachLine(out, r);
@@ -136,9 +127,9 @@ void BenchEnsembleRunParts() {
   observed.Fill(3.0);
   DoubleVector objectives(fluxes);
   RunFiles files;
-  double write = Seconds([&] { WriteModelFiles(set, s, files); }, 20);
-  double read = Seconds([&] { ReadSimulatedFlows(s, simulated); }, 20);
-  double score = Seconds([&] { EvaluateObjective(s, simulated, observed, objectives); }, 20);
+  double write = BestSeconds([&] { WriteModelFiles(set, s, files); }, 20);
+  double read = BestSeconds([&] { ReadSimulatedFlows(s, simulated); }, 20);
+  double score = BestSeconds([&] { EvaluateObjective(s, simulated, observed, objectives); }, 20);
   std::printf("one ensemble run (100 subbasins, %zu bytes of flows): write model files %.3f ms, "
               "read flows %.3f ms, score %.3f ms\n",
               flows.size(), write * 1e3, read * 1e3, score * 1e3);

@@ -9,22 +9,9 @@
 #include <functional>
 #include <vector>
 
+#include "best_seconds.h"
 #include "morris_analysis.h"
 #include "morris_design.h"
-
-namespace {
-
-double Seconds(const std::function<void()>& work, int repeats = 5) {
-  double best = 1e300;
-  for (int i = 0; i < repeats; ++i) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return best;
-}
-
-}  // namespace
 
 int main() {
   MorrisSettings settings;
@@ -44,11 +31,11 @@ int main() {
   }
   auto never = [](size_t, int) { return false; };
   size_t rows = 0;
-  const double analysis = Seconds([&] {
+  const double analysis = BestSeconds([&] {
     rows = MorrisEffects(design, figures, outputs, settings.levels, settings.bootstrap, settings.seed, never).size();
   });
   double sum = 0;
-  const double floor = Seconds([&] {
+  const double floor = BestSeconds([&] {
     for (const RunResult& y : figures)
       for (double v : y) sum += std::fabs(v);
   });

@@ -363,16 +363,8 @@ int RunEnsemble(CalibrationSettings& s, const RunFiles& files, const std::string
   run = WatchingLocalRuns(std::move(run), inputs);
   const std::vector<size_t> runs = SessionRuns(progress, plan.kept, options.retryFailed);
   const std::vector<RunJob> jobs = EnsembleJobs(lists.sets, s, runs);
-  RunBookSettings book;
-  book.program = "ensemble-runner";
-  book.jobName = "parameter set";
-  book.total = plan.kept.size();
-  book.first = plan.kept.size() - runs.size();
-  book.skipFailed = runSettings.policy.skipFailed;
-  book.resume = options.resume;
-  book.progress = options.progress;
   RunBook runBook(
-      book, [&](size_t k) { return std::to_string(lists.setNumbers[k]); },
+      BookSettings("ensemble-runner", "parameter set", plan.kept.size(), runs.size(), options), [&](size_t k) { return std::to_string(lists.setNumbers[k]); },
       [&](size_t k) { return JobText(RunJob(lists.sets[static_cast<std::ptrdiff_t>(k)],
                                             lists.sets[static_cast<std::ptrdiff_t>(k)] + s.nparam)); },
       options.retryFailed ? std::vector<size_t>{} : progress.failed);

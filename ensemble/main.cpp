@@ -59,23 +59,16 @@ int main(int argc, char** argv) {
   KeepFreedMemoryForReuse();
   ParallelSession session(argc, argv);
   RunOptions options;
-  std::string error;
-  const bool parsed = ParseRunOptions(argc, argv, ProgramKind::Ensemble, options, error);
-  if (parsed && (options.help || options.version)) {
-    if (!session.IsWorker())
-      std::fputs((options.help ? HelpText(ProgramKind::Ensemble) : VersionText(ProgramKind::Ensemble)).c_str(),
-                 stdout);
-    return session.End(0);
-  }
-  if (!parsed || options.arguments.size() != 1) {
-    if (error.empty())
-      error = options.arguments.empty() ? "no run-control file named" : "more than one run-control file named";
-    if (!session.IsWorker())
-      std::fprintf(stderr, "ensemble-runner: %s\n%s", error.c_str(), UsageLine(ProgramKind::Ensemble).c_str());
-    return session.End(1);
-  }
+  int status = 0;
+  auto oneControlFile = [](const RunOptions& o) {
+    return o.arguments.size() == 1 ? std::string()
+           : o.arguments.empty()   ? std::string("no run-control file named")
+                                   : std::string("more than one run-control file named");
+  };
+  if (AnswerCommandLine(argc, argv, ProgramKind::Ensemble, !session.IsWorker(), options, status, oneControlFile))
+    return session.End(status);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  int status = RunReportingFailures("ensemble-runner", "parameter set",
-                                    [&] { return RunProgram(options, arguments, session); });
+  status = RunReportingFailures("ensemble-runner", "parameter set",
+                                [&] { return RunProgram(options, arguments, session); });
   return session.End(status);
 }

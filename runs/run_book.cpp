@@ -6,6 +6,7 @@
 
 #include "number_format.h"
 #include "run_failure.h"
+#include "run_options.h"
 #include "stop.h"
 
 #if defined(_WIN32)
@@ -14,6 +15,19 @@
 #else
 #include <unistd.h>
 #endif
+
+RunBookSettings BookSettings(const std::string& program, const std::string& jobName, size_t total,
+                             size_t sessionRuns, const RunOptions& options) {
+  RunBookSettings book;
+  book.program = program;
+  book.jobName = jobName;
+  book.total = total;
+  book.first = total - sessionRuns;
+  book.skipFailed = options.skipFailed;
+  book.resume = options.resume;
+  book.progress = options.progress;
+  return book;
+}
 
 const char* const kRunRecordFile = "runs.csv";
 const char* const kFailedRunsFile = "failed_runs.csv";

@@ -24,6 +24,12 @@ struct RunBookSettings {
   bool progress = false; // --progress: a plain progress line every 30 s
 };
 
+struct RunOptions;
+// The settings of a session that makes `sessionRuns` of the study's `total`
+// runs, the rest done before, with the command line's choices.
+RunBookSettings BookSettings(const std::string& program, const std::string& jobName, size_t total,
+                             size_t sessionRuns, const RunOptions& options);
+
 extern const char* const kRunRecordFile;     // "runs.csv"
 extern const char* const kFailedRunsFile;    // "failed_runs.csv"
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -209,6 +210,22 @@ bool ParseRunOptions(int argc, char** argv, ProgramKind program, RunOptions& opt
     error = "--retry-failed goes with --resume";
     return false;
   }
+  return true;
+}
+
+bool AnswerCommandLine(int argc, char** argv, ProgramKind program, bool printing, RunOptions& options, int& status,
+                       const std::function<std::string(const RunOptions&)>& checkArguments) {
+  std::string error;
+  const bool parsed = ParseRunOptions(argc, argv, program, options, error);
+  if (parsed && (options.help || options.version)) {
+    if (printing) std::fputs((options.help ? HelpText(program) : VersionText(program)).c_str(), stdout);
+    status = 0;
+    return true;
+  }
+  if (parsed) error = checkArguments(options);
+  if (error.empty()) return false;
+  if (printing) std::fprintf(stderr, "%s: %s\n%s", ProgramName(program), error.c_str(), UsageLine(program).c_str());
+  status = 1;
   return true;
 }
 

@@ -2,6 +2,7 @@
 // Command-line options of the two model-driving programs, described once in
 // a table that the parser and the help text both walk.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,15 @@ struct RunOptions {
 // Parses argv[1..] for `program`; returns false (with `error` set) for an
 // unknown option, an option of the other program or an option without its value.
 bool ParseRunOptions(int argc, char** argv, ProgramKind program, RunOptions& options, std::string& error);
+
+// Parses the command line and answers what needs no work: --help and
+// --version on standard output, an unknown option or bad arguments with a
+// line on standard error and the usage line (`printing`: this process is the
+// one that speaks). Returns true with the exit status in `status` when the
+// program is done; false when it goes on with `options`. `checkArguments`
+// says what is wrong with the plain arguments, or "".
+bool AnswerCommandLine(int argc, char** argv, ProgramKind program, bool printing, RunOptions& options, int& status,
+                       const std::function<std::string(const RunOptions&)>& checkArguments);
 
 // "usage: PROGRAM [OPTIONS...] ARGUMENTS" as one line with its line end.
 std::string UsageLine(ProgramKind program);

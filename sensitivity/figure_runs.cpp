@@ -13,16 +13,8 @@ void MakeFigureRuns(const FigureStudy& study, RunFunction run, const RunOptions&
   for (size_t k = static_cast<size_t>(progress.completedRuns); k < study.jobs.size(); ++k) runs.push_back(k);
   std::vector<RunJob> jobs;
   for (size_t k : runs) jobs.push_back(study.jobs[k]);
-  RunBookSettings book;
-  book.program = "oat-sensitivity";
-  book.jobName = study.jobName;
-  book.total = study.jobs.size();
-  book.first = study.jobs.size() - runs.size();
-  book.skipFailed = settings.policy.skipFailed;
-  book.resume = options.resume;
-  book.progress = options.progress;
   RunBook runBook(
-      book, [](size_t k) { return std::to_string(k + 1); }, [&](size_t k) { return JobText(study.jobs[k]); },
+      BookSettings("oat-sensitivity", study.jobName, study.jobs.size(), runs.size(), options), [](size_t k) { return std::to_string(k + 1); }, [&](size_t k) { return JobText(study.jobs[k]); },
       options.retryFailed ? std::vector<size_t>{} : progress.failed);
   {
     std::unique_ptr<RunDispatcher> dispatcher = session.MakeDispatcher(jobs, WatchingLocalRuns(run, inputs), 0, settings);

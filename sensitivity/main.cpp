@@ -45,20 +45,13 @@ int main(int argc, char** argv) {
   KeepFreedMemoryForReuse();
   ParallelSession session(argc, argv);
   RunOptions options;
-  std::string error;
-  const bool parsed = ParseRunOptions(argc, argv, ProgramKind::Oat, options, error);
-  if (parsed && (options.help || options.version)) {
-    if (!session.IsWorker())
-      std::fputs((options.help ? HelpText(ProgramKind::Oat) : VersionText(ProgramKind::Oat)).c_str(), stdout);
-    return session.End(0);
-  }
-  if (parsed && !options.arguments.empty()) error = "unexpected argument " + options.arguments[0];
-  if (!error.empty()) {
-    if (!session.IsWorker())
-      std::fprintf(stderr, "oat-sensitivity: %s\n%s", error.c_str(), UsageLine(ProgramKind::Oat).c_str());
-    return session.End(1);
-  }
+  int status = 0;
+  auto noArguments = [](const RunOptions& o) {
+    return o.arguments.empty() ? std::string() : "unexpected argument " + o.arguments[0];
+  };
+  if (AnswerCommandLine(argc, argv, ProgramKind::Oat, !session.IsWorker(), options, status, noArguments))
+    return session.End(status);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  int status = RunReportingFailures("oat-sensitivity", "OAT row", [&] { return RunProgram(options, arguments, session); });
+  status = RunReportingFailures("oat-sensitivity", "OAT row", [&] { return RunProgram(options, arguments, session); });
   return session.End(status);
 }
