@@ -1,7 +1,7 @@
 #include "ensemble_checkpoint.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -37,22 +37,19 @@ StudyInputs EnsembleStudyInputs(const CalibrationSettings& s, const RunFiles& f,
 
 // Row `row` of `table` into the file of rows at its place.
 static void WriteRow(const char* path, const DoubleMatrix& table, size_t row) {
-  File rows(std::fopen(path, "r+b"));
-  if (!rows) rows = OpenFileOrDie(path, "wb");
-  const size_t width = static_cast<size_t>(table.columns());
-  SeekFile(rows.get(), row * width * sizeof(double));
-  std::fwrite(table[static_cast<std::ptrdiff_t>(row)], sizeof(double), width, rows.get());
-  CloseFileOrDie(std::move(rows), path);
+  WriteCheckpointRow(path, row, table[static_cast<std::ptrdiff_t>(row)], static_cast<size_t>(table.columns()));
 }
 
-// The first `count` rows of `table` from the file of rows, which is cut after them.
-static void RestoreRows(const char* path, DoubleMatrix& table, int count) {
+// The first `count` rows of `table` from the file of rows, which is cut after
+// them (a row written after the last checkpoint is made again); false when
+// the file holds fewer.
+static bool RestoreRows(const char* path, DoubleMatrix& table, int count) {
   const size_t bytes = static_cast<size_t>(table.columns()) * sizeof(double) * static_cast<size_t>(std::max(count, 0));
   std::string rows;
-  if (!ReadFileText(path, rows) || rows.size() < bytes)
-    throw InputError(path, 0, "is incomplete; remove the checkpoint to start anew");
+  if (!ReadFileText(path, rows) || rows.size() < bytes) return false;
   if (bytes > 0) std::memcpy(table[0], rows.data(), bytes);
   std::filesystem::resize_file(path, bytes);
+  return true;
 }
 
 static size_t SeriesSize(const CalibrationSettings& s) {
@@ -88,14 +85,12 @@ EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const Calibr
     std::remove(kEnsembleCheckpointFitsFile);
     return progress;
   }
-  const size_t rowBytes = static_cast<size_t>(r.runTable.columns()) * sizeof(double);
-  const size_t rowsBytes = rowBytes * static_cast<size_t>(c.completedRuns > 0 ? c.completedRuns : 0);
-  std::string rows;
   int64_t finalRun = 0, failed = 0;
   bool ok = c.completedRuns >= 0 && c.completedRuns <= s.nruns &&
             c.data.GetDoubles(r.lowerBound[0], SeriesSize(s)) && c.data.GetDoubles(r.upperBound[0], SeriesSize(s)) &&
-            c.data.GetDoubles(r.average[0], SeriesSize(s)) && ReadFileText(kEnsembleCheckpointRowsFile, rows) &&
-            rows.size() >= rowsBytes && c.data.GetInt(failed) && failed >= 0 && failed <= c.completedRuns;
+            c.data.GetDoubles(r.average[0], SeriesSize(s)) &&
+            RestoreRows(kEnsembleCheckpointRowsFile, r.runTable, c.completedRuns) && c.data.GetInt(failed) &&
+            failed >= 0 && failed <= c.completedRuns;
   for (int64_t i = 0, run = 0; ok && i < failed; ++i) {
     ok = c.data.GetInt(run) && run >= 0 && run < c.completedRuns;
     progress.failed.push_back(static_cast<size_t>(run));
@@ -105,10 +100,8 @@ EnsembleProgress RestoreEnsembleProgress(const RunOptions& options, const Calibr
     progress.finalRunDone = ok;
   }
   if (!ok) throw InputError(kEnsembleCheckpointFile, 0, "is incomplete; remove it to start anew");
-  if (rowsBytes > 0) std::memcpy(r.runTable[0], rows.data(), rowsBytes);
-  // A row appended after the last checkpoint was written is made again.
-  std::filesystem::resize_file(kEnsembleCheckpointRowsFile, rowsBytes);
-  if (r.runFits.rows() > 0) RestoreRows(kEnsembleCheckpointFitsFile, r.runFits, c.completedRuns);
+  if (r.runFits.rows() > 0 && !RestoreRows(kEnsembleCheckpointFitsFile, r.runFits, c.completedRuns))
+    throw InputError(kEnsembleCheckpointFitsFile, 0, "is incomplete; remove the checkpoint to start anew");
   inputs.Assign(c.inputs);
   progress.completedRuns = c.completedRuns;
   return progress;

@@ -15,11 +15,11 @@
 #include "fit_measures.h"
 #include "flow_store.h"
 #include "input_error.h"
-#include "percentile_band.h"
 #include "model_inputs.h"
 #include "model_run.h"
 #include "objectives.h"
 #include "observed_series.h"
+#include "percentile_band.h"
 #include "run_dispatch.h"
 #include "run_book.h"
 #include "run_failure.h"
@@ -98,11 +98,14 @@ void CheckResultNames(const RunFiles& f, const std::string& controlPath) {
       if (same(name, *input))
         throw InputError(controlPath, 0, std::string("the ") + results[i].second + " " + QuoteToken(name) +
                                              " is also the " + role + "; name another file");
-    for (const char* fixed : {kStreamflowFile, "balfiles.txt", "routfiles.txt", "fluvex.dll", kMetricsFile,
-                              kRunMetricsFile, kBandFile})
+    for (const char* fixed : {kStreamflowFile, "balfiles.txt", "routfiles.txt", "fluvex.dll"})
       if (same(name, fixed))
         throw InputError(controlPath, 0, std::string("the ") + results[i].second + " " + QuoteToken(name) +
                                              " is a file of the model; name another file");
+    for (const char* tidy : {kMetricsFile, kRunMetricsFile, kBandFile})
+      if (same(name, tidy))
+        throw InputError(controlPath, 0, std::string("the ") + results[i].second + " " + QuoteToken(name) +
+                                             " is a tidy result file of ensemble-runner; name another file");
     for (size_t j = 0; j < i; ++j)
       if (same(name, *results[j].first))
         throw InputError(controlPath, 0, std::string("the ") + results[i].second + " and the " +
@@ -301,10 +304,11 @@ std::vector<std::string> TidyTexts(const CalibrationSettings& s, const RunOption
                                    const EnsembleLists& lists, const EnsembleProgress& progress,
                                    const EnsembleResults& r) {
   const TidyNotes notes = NotesOf(options, plan, lists, s.nruns);
+  const std::vector<size_t> succeeded = SucceededRuns(progress, plan);
   std::unique_ptr<PercentileBand> band;
   if (plan.flows) {
     std::vector<size_t> slots;
-    for (size_t k : SucceededRuns(progress, plan)) slots.push_back(plan.SlotOf(k));
+    for (size_t k : succeeded) slots.push_back(plan.SlotOf(k));
     const auto start = std::chrono::steady_clock::now();
     band = std::make_unique<PercentileBand>(
         BuildPercentileBand(*plan.flows, slots, s.nsteps, s.nflux, options.bandLow, options.bandHigh));
@@ -317,7 +321,7 @@ std::vector<std::string> TidyTexts(const CalibrationSettings& s, const RunOption
   for (int j = 0; j < s.nflux; ++j)
     coverage.push_back(MeasureBand(r.observed[0] + j, lower[0] + j, upper[0] + j, s.nsteps, s.nflux, s.obsThreshold));
   std::vector<std::string> texts = {MetricsText(notes, MeasureFits(s, r), coverage)};
-  if (plan.fitsPerRun) texts.push_back(RunMetricsText(notes, r.runFits, SucceededRuns(progress, plan), lists.setNumbers, s.nflux));
+  if (plan.fitsPerRun) texts.push_back(RunMetricsText(notes, r.runFits, succeeded, lists.setNumbers, s.nflux));
   if (band) texts.push_back(BandText(notes, band->lower, band->median, band->upper));
   return texts;
 }
@@ -364,7 +368,8 @@ int RunEnsemble(CalibrationSettings& s, const RunFiles& files, const std::string
   const std::vector<size_t> runs = SessionRuns(progress, plan.kept, options.retryFailed);
   const std::vector<RunJob> jobs = EnsembleJobs(lists.sets, s, runs);
   RunBook runBook(
-      BookSettings("ensemble-runner", "parameter set", plan.kept.size(), runs.size(), options), [&](size_t k) { return std::to_string(lists.setNumbers[k]); },
+      BookSettings("ensemble-runner", "parameter set", plan.kept.size(), runs.size(), options),
+      [&](size_t k) { return std::to_string(lists.setNumbers[k]); },
       [&](size_t k) { return JobText(RunJob(lists.sets[static_cast<std::ptrdiff_t>(k)],
                                             lists.sets[static_cast<std::ptrdiff_t>(k)] + s.nparam)); },
       options.retryFailed ? std::vector<size_t>{} : progress.failed);

@@ -66,7 +66,7 @@ void FlowStore::Put(size_t slot, const double* flows) {
 }
 
 void FlowStore::PutMissing(size_t slot) {
-  missing_.assign(steps_ * fluxes_, std::numeric_limits<double>::quiet_NaN());
+  if (missing_.empty()) missing_.assign(steps_ * fluxes_, std::numeric_limits<double>::quiet_NaN());
   Put(slot, missing_.data());
 }
 

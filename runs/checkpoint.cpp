@@ -40,6 +40,14 @@ bool CheckpointData::GetText(std::string& text) {
   return true;
 }
 
+void WriteCheckpointRow(const std::string& path, size_t index, const double* row, size_t width) {
+  File rows(std::fopen(path.c_str(), "r+b"));
+  if (!rows) rows = OpenFileOrDie(path, "wb");
+  SeekFile(rows.get(), static_cast<unsigned long long>(index) * width * sizeof(double));
+  std::fwrite(row, sizeof(double), width, rows.get());
+  CloseFileOrDie(std::move(rows), path);
+}
+
 void WriteCheckpoint(const std::string& path, Checkpoint& c) {
   std::string head = c.program + " checkpoint\ncompleted " + std::to_string(c.completedRuns) + "\n";
   for (const StudyInput& input : c.inputs)

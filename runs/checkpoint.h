@@ -40,6 +40,11 @@ struct Checkpoint {
 
 void WriteCheckpoint(const std::string& path, Checkpoint& checkpoint);
 
+// Row `index` of a file of fixed-width rows beside a checkpoint (one row per
+// run, written before the checkpoint that counts it): `width` doubles at
+// their place, the file made when missing. A failed write stops.
+void WriteCheckpointRow(const std::string& path, size_t index, const double* row, size_t width);
+
 enum class CheckpointState { Missing, Loaded, Unreadable };
 CheckpointState ReadCheckpoint(const std::string& path, Checkpoint& checkpoint);
 

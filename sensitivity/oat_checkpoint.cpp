@@ -70,11 +70,7 @@ void SaveOatProgress(const FigureProgress& progress, size_t run, const StudyInpu
     const RunResult& figures = progress.figures[run];
     row[0] = static_cast<double>(std::min(figures.size(), kMostRunFigures));
     std::copy(figures.begin(), figures.begin() + static_cast<std::ptrdiff_t>(row[0]), row + 1);
-    File rows(std::fopen(kOatCheckpointRowsFile, "r+b"));
-    if (!rows) rows = OpenFileOrDie(kOatCheckpointRowsFile, "wb");
-    std::fseek(rows.get(), static_cast<long>(run * sizeof row), SEEK_SET);
-    std::fwrite(row, sizeof row, 1, rows.get());
-    CloseFileOrDie(std::move(rows), kOatCheckpointRowsFile);
+    WriteCheckpointRow(kOatCheckpointRowsFile, run, row, kRowDoubles);
   }
   Checkpoint c;
   c.program = "oat-sensitivity";

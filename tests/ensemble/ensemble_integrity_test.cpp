@@ -166,6 +166,12 @@ TEST(EnsembleIntegrity, AResultFileNamedLikeAnInputIsRefusedBeforeTheFirstRun) {
   Outcome o = f.Run("clash.txt");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "clash.txt: the series file 'obs.csv' is also the observed flow file; name another file\n");
+  std::string tidy = control;
+  tidy.replace(tidy.find("stats.csv"), 9, "band.csv");
+  f.Write("tidy.txt", tidy);
+  Outcome t = f.Run("tidy.txt");
+  EXPECT_EQ(t.status, 1);
+  EXPECT_EQ(t.err, "tidy.txt: the statistics file 'band.csv' is a tidy result file of ensemble-runner; name another file\n");
   std::string unwritable = control;
   unwritable.replace(unwritable.find("bounds.csv"), 10, "nodir/bounds.csv");
   f.Write("unwritable.txt", unwritable);
