@@ -413,11 +413,13 @@ def read_parameter_names(path):
     return names
 
 
-def read_rows(path, header, width, count=None):
-    """Rows of a parameter number (1 to 20) and finite figures."""
+def read_named_table(path, header, count=None):
+    """A result file of the exact header: (line number, fields) for each row of
+    as many fields as the header names; blank lines are passed over."""
     lines = read_lines(path)
     if not lines or lines[0] != header:
         raise InputProblem(path, 1, "expected the header '%s'" % header.strip())
+    width = len(header.split(","))
     rows = []
     for number_, line in enumerate(lines[1:], start=2):
         if not line:
@@ -425,44 +427,29 @@ def read_rows(path, header, width, count=None):
         fields = line.split(",")
         if len(fields) != width:
             raise InputProblem(path, number_, "expected %d fields, found %d" % (width, len(fields)))
-        rows.append([whole(fields[0], path, number_, "a parameter number from 1 to 20", 1, 20)] +
-                    [finite(v, path, number_, "a number") for v in fields[1:]])
+        rows.append((number_, fields))
     if count is not None and len(rows) != count:
         raise InputProblem(path, len(lines) + 1, "expected %d rows, found %d" % (count, len(rows)))
     return rows
 
 
-def read_named_table(path, header, count=None):
-    """A tidy result file: the exact header, then rows of as many fields (as text)."""
-    lines = read_lines(path)
-    if not lines or lines[0] != header:
-        raise InputProblem(path, 1, "expected the header '%s'" % header)
-    names = header.split(",")
-    rows = []
-    for number_, line in enumerate(lines[1:], start=2):
-        if not line:
-            continue
-        fields = line.split(",")
-        if len(fields) != len(names):
-            raise InputProblem(path, number_, "expected %d fields, found %d" % (len(names), len(fields)))
-        rows.append(fields)
-    if count is not None and len(rows) != count:
-        raise InputProblem(path, len(lines) + 1, "expected %d rows, found %d" % (count, len(rows)))
-    return rows, len(lines)
+def read_rows(path, header, count=None):
+    """Rows of a parameter number (1 to 20) and finite figures."""
+    return [[whole(fields[0], path, line, "a parameter number from 1 to 20", 1, 20)] +
+            [finite(v, path, line, "a number") for v in fields[1:]]
+            for line, fields in read_named_table(path, header, count)]
 
 
 def read_full_precision_sensitivity():
     """sensitivity.csv and oat_runs.csv as (summary, runs, names) in the old files' layout."""
-    summary_rows, _ = read_named_table("sensitivity.csv", "parameter,name,max_flow,mean_flow,stddev_flow", 20)
     summary, names = [], []
-    for line, fields in enumerate(summary_rows, start=2):
+    for line, fields in read_named_table("sensitivity.csv", "parameter,name,max_flow,mean_flow,stddev_flow", 20):
         p = whole(fields[0], "sensitivity.csv", line, "a parameter number from 1 to 20", 1, 20)
         summary.append([p] + [number(v, "sensitivity.csv", line, "a number or NaN") for v in fields[2:]])
         names.append(fields[1])
     index = {name: p for p, name in enumerate(names, start=1)}
-    run_rows, _ = read_named_table("oat_runs.csv", "run,parameter,multiplier,max_flow,mean_flow,stddev_flow", 400)
     runs = []
-    for line, fields in enumerate(run_rows, start=2):
+    for line, fields in read_named_table("oat_runs.csv", "run,parameter,multiplier,max_flow,mean_flow,stddev_flow", 400):
         if fields[1] not in index:
             raise InputProblem("oat_runs.csv", line, "expected a parameter of sensitivity.csv, found %s" %
                                quoted(fields[1]))
@@ -477,8 +464,8 @@ def command_sensitivity(args, out):
         summary, runs, names = read_full_precision_sensitivity()
     else:
         names = read_parameter_names("parameter.in")
-        summary = read_rows("SArunOutput.txt", "whichParam, max_mod, mean_mod, stddev ", 4, 20)
-        runs = read_rows("SensAnalysis.txt", "whichParam, OAT Parameter Value, max_mod, mean_mod, stddev ", 5, 400)
+        summary = read_rows("SArunOutput.txt", "whichParam, max_mod, mean_mod, stddev ", 20)
+        runs = read_rows("SensAnalysis.txt", "whichParam, OAT Parameter Value, max_mod, mean_mod, stddev ", 400)
     label = {row[0]: names[row[0] - 1] for row in summary}
     fig, axes = plt.subplots(1, 3, figsize=TALL)
     for ax, column, title in zip(axes, (1, 2, 3), ("maximum flow", "mean flow", "standard deviation")):
@@ -510,9 +497,8 @@ MORRIS_HEADER = "output,parameter,mu,mu_star,sigma,mu_star_conf,r"
 
 def read_morris(path):
     """morris.csv: {output: [(parameter, mu, mu_star, sigma, conf, r)]} in the file's order."""
-    rows, count = read_named_table(path, MORRIS_HEADER)
     outputs = {}
-    for line, fields in enumerate(rows, start=2):
+    for line, fields in read_named_table(path, MORRIS_HEADER):
         if not fields[0] or not fields[1]:
             raise InputProblem(path, line, "expected an output and a parameter name")
         figures = [number(v, path, line, "a number or NaN") for v in fields[2:6]]
