@@ -31,6 +31,7 @@
 #include "attempts.h"
 #include "run_protocol.h"
 #include "run_failure.h"
+#include "run_outcome.h"
 #include "serial_dispatch.h"
 #include "stop.h"
 #include "worker_folders.h"
@@ -156,9 +157,7 @@ class MpiDispatcher : public RunDispatcher {
   // twice for a scheduling hiccup), with one copy only.
   bool Overdue(size_t& index) const {
     if (times_.size() < 3) return false;
-    std::vector<double> sorted = times_;
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
-    const double median = sorted[sorted.size() / 2];
+    const double median = MedianTime(times_);
     const double limit = std::max(1.5 * median, median + 0.05);
     double longest = 0;
     for (const auto& [rank, copy] : running_) {

@@ -134,12 +134,7 @@ void RunBook::Progress(bool last) {
   lastProgress_ = now;
   progressShown_ = true;
   const size_t done = settings_.first + done_;
-  double median = 0;
-  if (!seconds_.empty()) {
-    std::vector<double> sorted = seconds_;
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
-    median = sorted[sorted.size() / 2];
-  }
+  const double median = seconds_.empty() ? 0 : MedianTime(seconds_);
   const double elapsed = std::chrono::duration<double>(now - start_).count();
   const double left = elapsed / static_cast<double>(done_) * static_cast<double>(settings_.total - done);
   const std::string line =

@@ -16,6 +16,12 @@ double TimeLimit::Seconds() const {
   return std::max(10.0, 10 * median);
 }
 
+double MedianTime(std::vector<double> times) {
+  const auto middle = times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2);
+  std::nth_element(times.begin(), middle, times.end());
+  return *middle;
+}
+
 std::string UtcNow() {
   std::time_t now = std::time(nullptr);
   std::tm utc{};

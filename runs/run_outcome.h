@@ -50,5 +50,9 @@ class TimeLimit {
   std::vector<double> first_;
 };
 
+// The middle of the run times (the upper one of the two for an even count);
+// linear in their number. `times` must not be empty.
+double MedianTime(std::vector<double> times);
+
 // The current time as "YYYY-MM-DDTHH:MM:SSZ".
 std::string UtcNow();
